@@ -1,0 +1,32 @@
+#pragma once
+// Shared pieces of skarvel-cli: exit codes, error reporting and byte-exact JSON strings.
+#include <string>
+#include <string_view>
+
+namespace CLI {
+class App;
+}
+
+namespace cli {
+
+// Thrown by a subcommand to end the program with an exit code after it has printed its output.
+struct ExitCode {
+    int code;
+};
+
+// Prints "skarvel-cli: MESSAGE" on standard error and ends with `code`.
+[[noreturn]] void fail(const std::string& message, int code = 1);
+
+// A JSON string literal of raw bytes: valid UTF-8 is kept as it is, any other byte >= 0x80
+// becomes \u00XX; quotes, backslashes and control characters are escaped.
+std::string jsonString(std::string_view bytes);
+
+// Subcommands, one registration function per file.
+void registerZip(CLI::App& app);
+void registerLs(CLI::App& app);
+void registerUnzip(CLI::App& app);
+void registerXml(CLI::App& app);
+void registerTheme(CLI::App& app);
+void registerPreview(CLI::App& app);
+
+}  // namespace cli

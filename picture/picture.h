@@ -1,0 +1,51 @@
+#pragma once
+// Picture codecs: decoding the six kinds of element picture for display, keeping the file's
+// bytes so that a loaded picture can be written back unchanged.
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace picture {
+
+enum class Kind { Bitmap, Icon, Metafile, Jpeg, Png, Gif };
+
+struct Frame {
+    QImage image;
+    int delayMs = 0;  // how long an animation shows this frame
+};
+
+// A decoded picture. `frames` holds one frame, or every frame of an animated GIF.
+struct Picture {
+    Kind kind = Kind::Png;
+    QByteArray bytes;           // the file's bytes exactly as read
+    std::vector<Frame> frames;  // never empty for a decoded picture
+
+    const QImage& image() const { return frames.front().image; }
+    int width() const { return frames.front().image.width(); }
+    int height() const { return frames.front().image.height(); }
+    bool animated() const { return frames.size() > 1; }
+};
+
+// The extension of a file name: the text after its last ".", provided no "/" follows it;
+// else empty.
+std::string extensionOf(std::string_view fileName);
+
+// The decoder for an extension, compared without regard to letter case; false when none.
+bool kindForExtension(std::string_view extension, Kind& kind);
+
+// The picture loading rule: decoder by extension ("Unknown picture file extension (.%s)"),
+// open the file ("Cannot open file %s"), decode (the decoder's own message, e.g.
+// "JPEG error #%d" or "Bitmap image is not valid"). Throws platform::Error.
+Picture loadPicture(const std::string& fileName);
+
+// Decodes bytes with the decoder of `kind`; throws platform::Error with the decoder's message.
+Picture decodePicture(const QByteArray& bytes, Kind kind);
+
+// The image as a transparent picture control shows it: a bitmap's bottom-left pixel colour
+// becomes transparent; other kinds keep their own transparency.
+QImage transparentImage(const Picture& picture, int frame = 0);
+
+}  // namespace picture

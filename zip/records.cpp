@@ -1,0 +1,1 @@
+// Placeholder until the archive records land.
