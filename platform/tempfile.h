@@ -12,6 +12,7 @@ std::string tempFolder();
 std::string createTempFile(const std::string& prefix = "oxr", const std::string& folder = {});
 
 // Creates a private folder (mode 0700) in the temporary folder and returns its path.
+// Throws EFCreateError on failure.
 std::string createTempFolder(const std::string& prefix = "skarvel");
 
 // Moves `from` onto `to`, replacing it atomically (rename); across file systems the file is
