@@ -1,0 +1,51 @@
+#pragma once
+// theme_descriptor.xml: composing its text from a theme, and reading a theme back from its
+// item tree.
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "theme/fields.h"
+
+namespace xml {
+class TXMLItem;
+}
+
+namespace theme {
+
+constexpr std::string_view kDescriptorName = "theme_descriptor.xml";
+constexpr std::string_view kDefaultScreensaverName = "basic_ss.jpg";
+constexpr std::string_view kDefaultRingtoneName = "Nokia tune.aac";
+
+// Where the file of a descriptor line comes from.
+enum class FileOrigin {
+    Field,               // the path field's text
+    DefaultScreensaver,  // Save writes the screensaver picture (or the built-in one) as basic_ss.jpg
+    DefaultRingtone,     // Save writes the built-in ringtone as "Nokia tune.aac"
+};
+
+struct NamedFile {
+    FileOrigin origin;
+    std::string path;  // the field's full text; the default name for the default files
+};
+
+struct Descriptor {
+    std::string text;              // the file's bytes
+    std::vector<NamedFile> files;  // one per line that names a file, in line order
+};
+
+// The descriptor of a theme, byte for byte, with the file each line names. Nothing is read
+// from the file system.
+Descriptor composeDescriptor(const ThemeView& view);
+
+// The name a package stores for a path: what follows its last "/" (the whole path without one).
+std::string storedName(std::string_view path);
+
+// Reads a theme from a descriptor's item tree into `view`: the first `theme` element of the tree
+// (none: nothing changes), its direct children by name, paths built as `unpackFolder` + src.
+// Every picture path is followed by view.reloadPicture(tag); the first failure propagates and
+// ends the reading.
+void interpretDescriptor(const xml::TXMLItem& root, const std::string& unpackFolder, ThemeView& view);
+
+}  // namespace theme
