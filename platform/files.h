@@ -28,13 +28,16 @@ struct FoundFile {
 
 // Lists `folder` for names matching `pattern` ("*" and "?", case-sensitive). A match is
 // reported only when its hidden, system, volume and folder bits (0x1E) all lie within `mask`.
-// "." and ".." are never reported. A missing folder gives an empty list. Sorted by name.
+// "." and ".." are never reported. A missing folder gives an empty list. Sorted by name bytes.
+// Entries are examined with lstat: a symbolic link is reported as 0x400 (never as what it points
+// to), and other special files (pipes, sockets, devices) carry neither 0x10 nor 0x20.
+// `size` is set for regular files only.
 std::vector<FoundFile> findFiles(const std::string& folder, const std::string& pattern, std::uint32_t mask);
 
 // Wildcard match of "*" and "?"; `ignoreCase` folds ASCII letters only.
 bool wildcardMatch(std::string_view name, std::string_view pattern, bool ignoreCase = false);
 
-// Attribute word of a path as findFiles would report it; returns -1 cast to uint32 when missing.
+// Attribute word of a path as findFiles would report it (links not followed); kNoFile when missing.
 constexpr std::uint32_t kNoFile = 0xFFFFFFFFu;
 std::uint32_t fileAttributes(const std::string& path);
 
