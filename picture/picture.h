@@ -10,11 +10,24 @@
 
 namespace picture {
 
+// Limits that keep a hostile picture from taking unbounded memory or time. A picture whose
+// declared size passes them is refused with its decoder's message.
+constexpr int kMaxPictureSide = 16384;                     // width or height, pixels
+constexpr qint64 kMaxPicturePixels = 32LL * 1024 * 1024;   // width x height of one frame
+constexpr qint64 kMaxAnimationPixels = 64LL * 1024 * 1024; // all frames of an animation together
+constexpr int kMaxAnimationFrames = 1000;                  // later frames are dropped
+constexpr qint64 kMaxPictureFileBytes = 128LL * 1024 * 1024;
+constexpr int kMaxJpegScans = 256;                          // progressive scans of one JPEG
+constexpr long kMaxJpegWorkMemory = 512L * 1024 * 1024;    // libjpeg's own buffers
+
+// The metafile's own size is taken at this resolution.
+constexpr int kScreenDpi = 96;
+
 enum class Kind { Bitmap, Icon, Metafile, Jpeg, Png, Gif };
 
 struct Frame {
     QImage image;
-    int delayMs = 0;  // how long an animation shows this frame
+    int delayMs = 0;  // how long an animation shows this frame; under 20 ms in the file reads as 100
 };
 
 // A decoded picture. `frames` holds one frame, or every frame of an animated GIF.
