@@ -1,13 +1,25 @@
-// The editor: one main window.
+// The editor: one main window, created with New theme, centred on the screen.
 #include <QApplication>
-#include <QMainWindow>
+#include <QScreen>
+
+#include "app/mainwindow.h"
+#include "platform/pending.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    application.setApplicationName("Skarvel");
-    QMainWindow window;
-    window.setWindowTitle("Skarvel");
-    window.resize(824, 607);
+    QApplication::setApplicationName(QStringLiteral("Skarvel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Skarvel"));
+    // Long archive runs let the window repaint and take input through this hook.
+    platform::setPendingMessagesHook([] { QCoreApplication::processEvents(); });
+
+    TfmMain window;
+    if (QScreen* screen = window.screen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
     window.show();
-    return application.exec();
+    const int result = application.exec();
+    platform::setPendingMessagesHook(nullptr);
+    return result;
 }

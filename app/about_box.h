@@ -1,0 +1,5 @@
+#pragma once
+// Shows a fresh About box modally and releases it when the modal loop returns.
+class QWidget;
+
+void showAboutBox(QWidget* owner);

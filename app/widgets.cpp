@@ -1,0 +1,203 @@
+#include "app/widgets.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QTimer>
+#include <QUrl>
+#include <qdrawutil.h>
+
+#include "resources/embedded.h"
+
+namespace {
+
+constexpr int kButtonWidth = 24;
+// GIF frames without a delay (or an absurdly short one) show this long, as browsers do.
+constexpr int kMinFrameDelayMs = 20;
+constexpr int kDefaultFrameDelayMs = 100;
+
+}  // namespace
+
+QPixmap windowPixmap(const char* name) {
+    const std::string_view bytes = resources::windowPicture(name);
+    QPixmap pixmap;
+    if (!bytes.empty())
+        pixmap.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<uint>(bytes.size()));
+    return pixmap;
+}
+
+QString droppedFilePath(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) return url.toLocalFile();
+    return {};
+}
+
+// ---------------------------------------------------------------- TImage
+
+TImage::TImage(QWidget* parent, const char* name, int tag, bool transparent)
+    : QWidget(parent), Tag(tag), transparent_(transparent) {
+    setObjectName(name);
+}
+
+void TImage::setPicture(PicturePtr picture) {
+    if (picture_ == picture) return;
+    picture_ = std::move(picture);
+    transparentFrames_.clear();
+    frame_ = 0;
+    if (animation_) animation_->stop();
+    if (picture_ && picture_->animated() && isVisible()) scheduleNextFrame();
+    update();
+}
+
+const QImage& TImage::frameImage(int frame) {
+    const auto index = static_cast<size_t>(frame);
+    if (!transparent_) return picture_->frames.at(index).image;
+    if (transparentFrames_.size() != picture_->frames.size()) transparentFrames_.assign(picture_->frames.size(), QImage());
+    if (transparentFrames_[index].isNull()) transparentFrames_[index] = picture::transparentImage(*picture_, frame);
+    return transparentFrames_[index];
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+    if (!picture_ || picture_->frames.empty()) return;
+    const QImage& image = frameImage(frame_);
+    QPainter painter(this);
+    painter.setClipRect(rect());
+    // Integer division truncates toward zero: a larger picture shows its centre part.
+    const int x = (width() - image.width()) / 2;
+    const int y = (height() - image.height()) / 2;
+    painter.drawImage(x, y, image);
+}
+
+void TImage::scheduleNextFrame() {
+    if (!animation_) {
+        animation_ = new QTimer(this);
+        animation_->setSingleShot(true);
+        connect(animation_, &QTimer::timeout, this, [this] {
+            if (picture_ && picture_->animated()) showFrame((frame_ + 1) % static_cast<int>(picture_->frames.size()));
+        });
+    }
+    int delay = picture_->frames.at(static_cast<size_t>(frame_)).delayMs;
+    if (delay <= 0) delay = kDefaultFrameDelayMs;
+    animation_->start(std::max(delay, kMinFrameDelayMs));
+}
+
+void TImage::showFrame(int frame) {
+    frame_ = frame;
+    update();
+    if (isVisible()) scheduleNextFrame();
+}
+
+void TImage::showEvent(QShowEvent*) {
+    if (picture_ && picture_->animated()) scheduleNextFrame();
+}
+
+void TImage::hideEvent(QHideEvent*) {
+    if (animation_) animation_->stop();
+}
+
+void TImage::mouseDoubleClickEvent(QMouseEvent*) { emit doubleClicked(); }
+
+void TImage::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFilePath(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TImage::dropEvent(QDropEvent* event) {
+    const QString path = droppedFilePath(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    emit fileDropped(path);
+}
+
+// ---------------------------------------------------------------- TcxButtonEdit
+
+TcxButtonEdit::TcxButtonEdit(QWidget* parent, const char* name, int tag, const std::vector<const char*>& glyphs)
+    : QLineEdit(parent), Tag(tag) {
+    setObjectName(name);
+    setReadOnly(true);  // no caret, no typing
+    setFrame(false);
+    setAcceptDrops(true);
+    setStyleSheet(QStringLiteral("TcxButtonEdit { border: 1px solid palette(dark); background: palette(base); }"));
+    for (size_t index = 0; index < glyphs.size(); ++index) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("%1_button%2").arg(QLatin1String(name)).arg(index));
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setCursor(Qt::ArrowCursor);
+        button->setIcon(QIcon(windowPixmap(glyphs[index])));
+        button->setIconSize(QSize(16, 16));
+        connect(button, &QToolButton::clicked, this, [this, index] { emit buttonClicked(static_cast<int>(index)); });
+        buttons_.push_back(button);
+    }
+    setTextMargins(0, 0, kButtonWidth * static_cast<int>(buttons_.size()), 0);
+}
+
+void TcxButtonEdit::setButtonsEnabled(bool enabled) {
+    for (QToolButton* button : buttons_) button->setEnabled(enabled);
+}
+
+void TcxButtonEdit::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    int x = width() - 1 - kButtonWidth * static_cast<int>(buttons_.size());
+    for (QToolButton* button : buttons_) {
+        button->setGeometry(x, 1, kButtonWidth, height() - 2);
+        x += kButtonWidth;
+    }
+}
+
+void TcxButtonEdit::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & Qt::ControlModifier) && !buttons_.empty()) {
+        buttons_.front()->click();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TcxButtonEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFilePath(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TcxButtonEdit::dragMoveEvent(QDragMoveEvent* event) {
+    if (!droppedFilePath(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TcxButtonEdit::dropEvent(QDropEvent* event) {
+    const QString path = droppedFilePath(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    emit fileDropped(path);
+}
+
+// ---------------------------------------------------------------- TShape, TPictureBox, TSpeedButton
+
+TShape::TShape(QWidget* parent, const char* name, QColor fill, QColor outline)
+    : QWidget(parent), fill_(fill), outline_(outline) {
+    setObjectName(name);
+}
+
+void TShape::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), fill_);
+    painter.setPen(outline_);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+TPictureBox::TPictureBox(QWidget* parent, const char* name) : QFrame(parent) { setObjectName(name); }
+
+void TPictureBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QPalette& colours = palette();
+    qDrawShadePanel(&painter, rect(), colours, false, 1);                      // raised outer bevel
+    qDrawShadePanel(&painter, rect().adjusted(3, 3, -3, -3), colours, true, 1);  // lowered inner bevel
+}
+
+TSpeedButton::TSpeedButton(QWidget* parent, const char* name, const QString& caption, int tag)
+    : QToolButton(parent), Tag(tag) {
+    setObjectName(name);
+    setText(caption);
+    setAutoRaise(true);
+    setFocusPolicy(Qt::NoFocus);
+}
