@@ -1,0 +1,265 @@
+// The member decoders, fed in blocks of several sizes, on the legacy-method test archives and on
+// deflate streams made here.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "zip/decoders/decoder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+const fs::path kVectors = fs::path(SKARVEL_SOURCE_DIR) / ".." / "shared" / "zipvectors";
+
+Bytes readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::uint32_t get16(const Bytes& b, std::size_t at) { return b.at(at) | b.at(at + 1) << 8; }
+std::uint32_t get32(const Bytes& b, std::size_t at) { return get16(b, at) | get16(b, at + 2) << 16; }
+
+// A member as the central directory lists it, with the offset of its data.
+struct Member {
+    std::string name;
+    int method;
+    std::uint16_t flags;
+    std::uint32_t crc;
+    std::uint32_t compressedSize;
+    std::uint32_t size;
+    std::size_t dataOffset;
+};
+
+// Just enough of a reader for the test vectors: end record, central headers, local headers.
+std::vector<Member> listMembers(const Bytes& archive) {
+    std::size_t end = archive.size() - 22;
+    while (end > 0 && get32(archive, end) != 0x06054B50) --end;
+    std::vector<Member> members;
+    std::size_t at = get32(archive, end + 16);
+    for (std::uint32_t i = 0; i < get16(archive, end + 10); ++i) {
+        EXPECT_EQ(get32(archive, at), 0x02014B50u);
+        Member m;
+        m.flags = static_cast<std::uint16_t>(get16(archive, at + 8));
+        m.method = static_cast<int>(get16(archive, at + 10));
+        m.crc = get32(archive, at + 16);
+        m.compressedSize = get32(archive, at + 20);
+        m.size = get32(archive, at + 24);
+        const std::size_t nameLength = get16(archive, at + 28);
+        m.name.assign(archive.begin() + at + 46, archive.begin() + at + 46 + nameLength);
+        const std::size_t local = get32(archive, at + 42);
+        m.dataOffset = local + 30 + get16(archive, local + 26) + get16(archive, local + 28);
+        at += 46 + nameLength + get16(archive, at + 30) + get16(archive, at + 32);
+        members.push_back(m);
+    }
+    return members;
+}
+
+struct Collect : zip::OutputSink {
+    Bytes data;
+    std::size_t largestBlock = 0;
+    void write(const std::uint8_t* bytes, std::size_t size) override {
+        data.insert(data.end(), bytes, bytes + size);
+        largestBlock = std::max(largestBlock, size);
+    }
+};
+
+struct Result {
+    zip::DecodeStatus status;
+    Bytes data;
+    bool surplus;
+    int error;
+};
+
+// Feeds `input` in blocks of `block` bytes, as the reader does.
+Result decode(int method, std::uint16_t flags, std::uint64_t limit, const std::uint8_t* input, std::size_t size,
+              std::size_t block) {
+    Collect sink;
+    auto decoder = zip::makeDecoder(method, flags, limit, sink);
+    EXPECT_NE(decoder, nullptr);
+    zip::DecodeStatus status = zip::DecodeStatus::NeedInput;
+    std::size_t at = 0;
+    do {
+        const std::size_t n = std::min(block, size - at);
+        status = decoder->feed({input + at, n}, at + n == size);
+        at += n;
+    } while (status == zip::DecodeStatus::NeedInput && at < size);
+    if (status == zip::DecodeStatus::NeedInput) status = decoder->feed({}, true);
+    EXPECT_LE(sink.largestBlock, zip::kOutputBlock);
+    EXPECT_EQ(decoder->produced(), sink.data.size());
+    return {status, sink.data, decoder->surplus(), decoder->errorNumber()};
+}
+
+std::uint32_t crcOf(const Bytes& data) {
+    return static_cast<std::uint32_t>(crc32(0, data.data(), static_cast<uInt>(data.size())));
+}
+
+// Info-ZIP unzip's bytes of every member, one after the other in directory order.
+bool peerBytes(const fs::path& archive, Bytes& out) {
+    const std::string command = "unzip -p '" + archive.string() + "' 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return false;
+    char buffer[65536];
+    out.clear();
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.insert(out.end(), buffer, buffer + n);
+    return pclose(pipe) == 0;
+}
+
+class VectorArchives : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::is_directory(kVectors)) GTEST_SKIP() << "no test vectors at " << kVectors << "; skipped";
+    }
+};
+
+// Every member of every vector decodes to its declared size and CRC-32.
+TEST_F(VectorArchives, EveryMemberHasItsCrc) {
+    int members = 0;
+    for (const auto& entry : fs::directory_iterator(kVectors)) {
+        if (entry.path().filename() == "MANIFEST.txt") continue;
+        const Bytes archive = readFile(entry.path());
+        for (const Member& m : listMembers(archive)) {
+            SCOPED_TRACE(entry.path().filename().string() + ": " + m.name + " method " + std::to_string(m.method));
+            ASSERT_LE(m.dataOffset + m.compressedSize, archive.size());
+            const Result r = decode(m.method, m.flags, m.size, archive.data() + m.dataOffset, m.compressedSize, 32768);
+            EXPECT_EQ(r.status, zip::DecodeStatus::Done);
+            EXPECT_EQ(r.data.size(), m.size);
+            EXPECT_EQ(crcOf(r.data), m.crc);
+            ++members;
+        }
+    }
+    EXPECT_GE(members, 298);
+}
+
+// The state machines give the same result whatever the block boundaries.
+TEST_F(VectorArchives, BlockSizesDoNotMatter) {
+    for (const char* name : {"zip2_legacy_shrink.zip", "zip2_legacy_reduce.zip", "zip2_legacy_implode.zip",
+                             "commons-compress_imploding-4Kdict-2trees.zip", "defacto2-archive_expand_example-r.zip"}) {
+        const Bytes archive = readFile(kVectors / name);
+        for (const Member& m : listMembers(archive)) {
+            for (std::size_t block : {std::size_t{1}, std::size_t{5}, std::size_t{509}}) {
+                SCOPED_TRACE(std::string(name) + " block " + std::to_string(block));
+                const Result r = decode(m.method, m.flags, m.size, archive.data() + m.dataOffset, m.compressedSize, block);
+                EXPECT_EQ(r.data.size(), m.size);
+                EXPECT_EQ(crcOf(r.data), m.crc);
+            }
+        }
+    }
+}
+
+// Shrunk and imploded members give the bytes that Info-ZIP unzip gives.
+TEST_F(VectorArchives, SameBytesAsInfoZip) {
+    if (std::system("unzip -v >/dev/null 2>&1") != 0) GTEST_SKIP() << "Info-ZIP unzip not installed; skipped";
+    for (const char* name : {"commons-compress_SHRUNK.ZIP", "commons-compress_imploding-8Kdict-3trees.zip",
+                             "sharpcompress_Zip.implode.zip", "defacto2-archive_HWSHRINK.ZIP"}) {
+        SCOPED_TRACE(name);
+        const Bytes archive = readFile(kVectors / name);
+        Bytes ours;
+        for (const Member& m : listMembers(archive)) {
+            const Result r = decode(m.method, m.flags, m.size, archive.data() + m.dataOffset, m.compressedSize, 32768);
+            ours.insert(ours.end(), r.data.begin(), r.data.end());
+        }
+        Bytes expected;
+        ASSERT_TRUE(peerBytes(kVectors / name, expected));
+        EXPECT_EQ(ours, expected);
+    }
+}
+
+// A raw deflate stream of `data`; with `flushAt` the stream is flushed to a byte boundary after that
+// many input bytes and `flushOffset` receives where the next block begins.
+Bytes deflateRaw(const Bytes& data, std::size_t flushAt = 0, std::size_t* flushOffset = nullptr) {
+    z_stream s{};
+    deflateInit2(&s, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    Bytes out(deflateBound(&s, data.size()) + 64);
+    s.next_in = const_cast<Bytef*>(data.data());
+    s.next_out = out.data();
+    s.avail_out = static_cast<uInt>(out.size());
+    if (flushAt > 0) {
+        s.avail_in = static_cast<uInt>(flushAt);
+        deflate(&s, Z_FULL_FLUSH);
+        *flushOffset = s.total_out;
+    }
+    s.avail_in = static_cast<uInt>(data.size() - flushAt);
+    deflate(&s, Z_FINISH);
+    out.resize(s.total_out);
+    deflateEnd(&s);
+    return out;
+}
+
+Bytes sampleText(std::size_t size) {
+    std::mt19937 random(7);
+    Bytes data(size);
+    for (auto& b : data) b = static_cast<std::uint8_t>("abcdefgh \n"[random() % 10]);
+    return data;
+}
+
+TEST(Inflate, StopsAtTheDeclaredSizeAndNotesSurplus) {
+    const Bytes data = sampleText(200000);
+    const Bytes packed = deflateRaw(data);
+    const Result whole = decode(8, 0, data.size(), packed.data(), packed.size(), 32768);
+    EXPECT_EQ(whole.status, zip::DecodeStatus::Done);
+    EXPECT_EQ(whole.data, data);
+    EXPECT_FALSE(whole.surplus);
+
+    const Result cut = decode(8, 0, 1024, packed.data(), packed.size(), 32768);
+    EXPECT_EQ(cut.status, zip::DecodeStatus::Done);
+    EXPECT_EQ(cut.data, Bytes(data.begin(), data.begin() + 1024));
+    EXPECT_TRUE(cut.surplus);
+}
+
+TEST(Inflate, DamageKeepsTheBytesDecodedBefore) {
+    const Bytes data = sampleText(300000);
+    std::size_t damage = 0;
+    Bytes packed = deflateRaw(data, 150000, &damage);
+    packed.at(damage) |= 0x06;  // block type 3 does not exist
+    const Result r = decode(8, 0, data.size(), packed.data(), packed.size(), 32768);
+    EXPECT_EQ(r.status, zip::DecodeStatus::Error);
+    EXPECT_EQ(r.error, zip::kMsgBadBlock);
+    EXPECT_EQ(r.data, Bytes(data.begin(), data.begin() + 150000));
+}
+
+TEST(Inflate, TruncatedInputEndsWithThePrefix) {
+    const Bytes data = sampleText(100000);
+    const Bytes packed = deflateRaw(data);
+    const Result r = decode(8, 0, data.size(), packed.data(), packed.size() / 2, 4096);
+    EXPECT_EQ(r.status, zip::DecodeStatus::Done);
+    EXPECT_LT(r.data.size(), data.size());
+    EXPECT_TRUE(std::equal(r.data.begin(), r.data.end(), data.begin()));
+}
+
+TEST(Stored, CopiesExactlyTheDeclaredSize) {
+    const Bytes data = sampleText(70000);
+    EXPECT_EQ(decode(0, 0, data.size(), data.data(), data.size(), 1000).data, data);
+    EXPECT_EQ(decode(0, 0, 10, data.data(), data.size(), 1000).data, Bytes(data.begin(), data.begin() + 10));
+    EXPECT_EQ(decode(0, 0, 5000, data.data(), 100, 1000).data.size(), 100u);
+}
+
+TEST(Decoders, UnknownMethodsHaveNone) {
+    Collect sink;
+    for (int method : {7, 9, 12, 14, 99}) EXPECT_EQ(zip::makeDecoder(method, 0, 10, sink), nullptr) << method;
+}
+
+// Garbage never makes a legacy decoder produce more than its limit or fail to end.
+TEST(Decoders, GarbageStaysWithinTheLimit) {
+    std::mt19937 random(11);
+    Bytes noise(20000);
+    for (auto& b : noise) b = static_cast<std::uint8_t>(random());
+    for (int method : {1, 2, 3, 4, 5, 6, 8}) {
+        for (std::uint16_t flags : {0, 2, 4, 6}) {
+            const Result r = decode(method, flags, 50000, noise.data(), noise.size(), 3000);
+            EXPECT_LE(r.data.size(), 50000u) << method;
+            EXPECT_NE(r.status, zip::DecodeStatus::NeedInput);
+        }
+    }
+}
+
+}  // namespace
