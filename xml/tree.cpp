@@ -1,0 +1,155 @@
+#include "xml/tree.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/errors.h"
+#include "xml/casefold.h"
+
+namespace xml {
+namespace {
+
+// Reads a whole regular file; throws the errors LoadFromFile promises.
+std::string readWholeFile(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw platform::EFOpenError(fileName);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw platform::EFOpenError(fileName);
+    }
+    std::string text(static_cast<size_t>(info.st_size), '\0');
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (done < text.size()) throw platform::EReadError();
+    return text;
+}
+
+// The comment's text: from the fifth character of the part to the fourth-last.
+std::string commentText(std::string_view part) {
+    return part.size() >= 8 ? std::string(part.substr(4, part.size() - 7)) : std::string();
+}
+
+}  // namespace
+
+TXMLItem::~TXMLItem() {
+    // Flatten the subtree so that destroying deep nesting needs no deep recursion.
+    std::vector<std::unique_ptr<TXMLItem>> pending = std::move(Items);
+    while (!pending.empty()) {
+        std::unique_ptr<TXMLItem> item = std::move(pending.back());
+        pending.pop_back();
+        for (auto& child : item->Items) pending.push_back(std::move(child));
+        item->Items.clear();
+    }
+}
+
+std::string TXMLItem::AttributeValue(std::string_view name) const {
+    for (const TAttribute& attribute : Attributes)
+        if (SameTextNoCase(name, attribute.Name)) return attribute.Value;
+    return std::string();
+}
+
+TQXMLParser::TQXMLParser()
+    : scanner_(std::make_unique<TXmlParser>()), root_(std::make_unique<TXMLItem>(xiRoot, nullptr, std::string())) {}
+
+TQXMLParser::~TQXMLParser() { Clear(); }
+
+void TQXMLParser::Clear() {
+    root_ = std::make_unique<TXMLItem>(xiRoot, nullptr, std::string());
+    declarationText_.clear();
+    doctypeText_.clear();
+    sourceText_.clear();
+}
+
+void TQXMLParser::LoadFromFile(const std::string& fileName) {
+    Clear();
+    sourceText_ = readWholeFile(fileName);
+    Parse();
+}
+
+void TQXMLParser::LoadFromText(std::string text) {
+    Clear();
+    sourceText_ = std::move(text);
+    Parse();
+}
+
+void TQXMLParser::Parse() {
+    TXmlParser& scanner = *scanner_;
+    scanner.SetNativeDecoding(NativeDecoding);
+    scanner.AssignText(sourceText_);
+    scanner.Rewind();
+
+    // One entry per open nesting level: its item and the item most recently created at it.
+    struct Level {
+        TXMLItem* item;
+        TXMLItem* last;
+    };
+    std::vector<Level> levels{{root_.get(), nullptr}};
+    auto append = [&](TXMLItemKind kind, std::string name) -> TXMLItem& {
+        Level& level = levels.back();
+        level.item->Items.push_back(std::make_unique<TXMLItem>(kind, level.item, std::move(name)));
+        level.last = level.item->Items.back().get();
+        return *level.last;
+    };
+    while (!levels.empty() && scanner.NextPart()) {
+        switch (scanner.PartKind()) {
+            case xpDeclaration:
+                declarationText_ = scanner.PartSource();
+                break;
+            case xpDocType:
+                doctypeText_ = scanner.PartSource();
+                break;
+            case xpComment:
+                append(xiComment, commentText(scanner.PartSource()));
+                break;
+            case xpInstruction:
+                append(xiInstruction, scanner.PartName() + ' ' + scanner.PartText());
+                break;
+            case xpStartTag:
+            case xpEmptyTag: {
+                TXMLItem& element = append(xiElement, scanner.PartName());
+                element.Attributes.reserve(scanner.PartAttrs().Count());
+                for (const auto& attr : scanner.PartAttrs()) element.Attributes.push_back({attr->Name, attr->Value});
+                if (scanner.PartKind() == xpStartTag) levels.push_back({&element, &element});
+                break;
+            }
+            case xpEndTag:
+                levels.pop_back();  // at the top level this ends the document
+                break;
+            case xpText:
+            case xpCData:
+                // Text before the first item of the top level has no item to go to.
+                if (levels.back().last) levels.back().last->Content = scanner.PartText();
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+TXMLItem* TQXMLParser::FindElement(std::string_view name) const {
+    // Pre-order walk with an explicit stack of (item, next child index).
+    std::vector<std::pair<const TXMLItem*, size_t>> stack{{root_.get(), 0}};
+    while (!stack.empty()) {
+        auto& [item, index] = stack.back();
+        if (index == item->Items.size()) {
+            stack.pop_back();
+            continue;
+        }
+        TXMLItem* child = item->Items[index++].get();
+        if (child->Kind == xiElement && SameTextNoCase(name, child->Name)) return child;
+        stack.push_back({child, 0});
+    }
+    return nullptr;
+}
+
+}  // namespace xml
