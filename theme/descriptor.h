@@ -9,7 +9,7 @@
 #include "theme/fields.h"
 
 namespace xml {
-class TXMLItem;
+class TQXMLParser;
 }
 
 namespace theme {
@@ -46,6 +46,6 @@ std::string storedName(std::string_view path);
 // (none: nothing changes), its direct children by name, paths built as `unpackFolder` + src.
 // Every picture path is followed by view.reloadPicture(tag); the first failure propagates and
 // ends the reading.
-void interpretDescriptor(const xml::TXMLItem& root, const std::string& unpackFolder, ThemeView& view);
+void interpretDescriptor(const xml::TQXMLParser& tree, const std::string& unpackFolder, ThemeView& view);
 
 }  // namespace theme

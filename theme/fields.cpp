@@ -16,6 +16,18 @@ bool isElementTag(int tag) {
     return std::find(kElementTags.begin(), kElementTags.end(), tag) != kElementTags.end();
 }
 
+const IconRow& iconRowFor(int tag) {
+    for (const auto& row : kIconTable)
+        if (row.tag == tag) return row;
+    throw std::out_of_range("no icon has tag " + std::to_string(tag));
+}
+
+int iconTagFor(std::string_view itemId, std::string_view size) {
+    for (const auto& row : kIconTable)
+        if (row.itemId == itemId && row.size == size) return row.tag;
+    return 0;
+}
+
 std::string readFileBytes(const std::string& path) {
     // A folder opens as a stream on Linux but cannot be read: only regular files count.
     if (!platform::fileExists(path)) throw platform::EFOpenError(path);

@@ -58,6 +58,11 @@ constexpr std::array<IconRow, 22> kIconTable = {{
     {"messages", "large", kMessages},         {"messages", "small", kMessages + 100},
 }};
 
+// The icon table's row for an icon tag (1..11, 101..111); throws std::out_of_range otherwise.
+const IconRow& iconRowFor(int tag);
+// The icon tag of an exact item_id and size ("large" or "small"); 0 when the table has none.
+int iconTagFor(std::string_view itemId, std::string_view size);
+
 // The theme as the workflows see it. Paths are the path fields' texts (empty: nothing chosen).
 class ThemeView {
 public:

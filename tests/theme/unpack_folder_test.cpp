@@ -1,0 +1,106 @@
+// The unpack folder: naming, the files test and emptying (links never followed, package kept).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "platform/files.h"
+#include "platform/tempfile.h"
+#include "theme/unpack_folder.h"
+
+namespace theme {
+namespace {
+
+void writeFile(const std::string& path, const std::string& bytes = "x") {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool exists(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+TEST(UnpackFolder, IsTheChosenFolderPlusFiles) {
+    EXPECT_EQ(unpackFolderFor("/home/u/themes"), "/home/u/themes/files/");
+    EXPECT_EQ(unpackFolderFor("/home/u/themes/"), "/home/u/themes/files/");
+    EXPECT_EQ(unpackFolderFor("/"), "/files/");
+}
+
+TEST(UnpackFolder, IsCreatedWithItsParents) {
+    platform::TempFolder temp;
+    const auto folder = unpackFolderFor(temp.path() + "/a/b");
+    createUnpackFolder(folder);
+    EXPECT_TRUE(platform::folderExists(folder));
+}
+
+TEST(UnpackFolder, OnlyNonFoldersMakeItHoldFiles) {
+    platform::TempFolder temp;
+    const auto folder = temp.path() + "/u";
+    EXPECT_FALSE(holdsFiles(folder)) << "missing folder";
+    mkdir(folder.c_str(), 0700);
+    EXPECT_FALSE(holdsFiles(folder)) << "empty folder";
+    mkdir((folder + "/sub").c_str(), 0700);
+    writeFile(folder + "/sub/deep.jpg");
+    EXPECT_FALSE(holdsFiles(folder)) << "files in a subfolder do not count";
+    writeFile(folder + "/.keep");
+    EXPECT_TRUE(holdsFiles(folder)) << "a dot file counts";
+    unlink((folder + "/.keep").c_str());
+    symlink(temp.path().c_str(), (folder + "/link").c_str());
+    EXPECT_TRUE(holdsFiles(folder)) << "a link to a folder counts";
+}
+
+TEST(UnpackFolder, EmptyingKeepsFoldersDotNamesAndThePackage) {
+    platform::TempFolder temp;
+    const auto folder = temp.path() + "/files";
+    mkdir(folder.c_str(), 0700);
+    mkdir((folder + "/sub").c_str(), 0700);
+    mkdir((folder + "/.hidden").c_str(), 0700);
+    writeFile(folder + "/a.jpg");
+    writeFile(folder + "/readonly.jpg");
+    chmod((folder + "/readonly.jpg").c_str(), 0400);
+    writeFile(folder + "/sub/b.png");
+    writeFile(folder + "/.keep");
+    writeFile(folder + "/.hidden/c.png");
+    writeFile(folder + "/sub/theme.nth");
+
+    emptyFolder(folder, folder + "/sub/../sub/theme.nth");
+
+    EXPECT_FALSE(exists(folder + "/a.jpg"));
+    EXPECT_FALSE(exists(folder + "/readonly.jpg"));
+    EXPECT_FALSE(exists(folder + "/sub/b.png"));
+    EXPECT_TRUE(exists(folder + "/sub"));
+    EXPECT_TRUE(exists(folder + "/.keep"));
+    EXPECT_TRUE(exists(folder + "/.hidden/c.png"));
+    EXPECT_TRUE(exists(folder + "/sub/theme.nth"));
+}
+
+TEST(UnpackFolder, EmptyingRemovesLinksNeverTheirTargets) {
+    platform::TempFolder temp;
+    const auto folder = temp.path() + "/files";
+    const auto other = temp.path() + "/other";
+    mkdir(folder.c_str(), 0700);
+    mkdir(other.c_str(), 0700);
+    writeFile(other + "/precious.txt");
+    symlink(other.c_str(), (folder + "/to-folder").c_str());
+    symlink((other + "/precious.txt").c_str(), (folder + "/to-file").c_str());
+
+    emptyFolder(folder, "");
+
+    EXPECT_FALSE(exists(folder + "/to-folder"));
+    EXPECT_FALSE(exists(folder + "/to-file"));
+    EXPECT_TRUE(exists(other + "/precious.txt"));
+}
+
+TEST(UnpackFolder, PackageReachedThroughAnotherPathIsKept) {
+    platform::TempFolder temp;
+    const auto folder = temp.path() + "/files";
+    mkdir(folder.c_str(), 0700);
+    writeFile(folder + "/x.nth");
+    ASSERT_EQ(link((folder + "/x.nth").c_str(), (temp.path() + "/hard.nth").c_str()), 0);
+    emptyFolder(folder, temp.path() + "/hard.nth");
+    EXPECT_TRUE(exists(folder + "/x.nth"));
+}
+
+}  // namespace
+}  // namespace theme

@@ -1,0 +1,27 @@
+#pragma once
+// The folder a package is unpacked into: its name, its creation, the test for files in it and
+// its emptying. Emptying never follows a symbolic link and never removes the package being opened.
+#include <string>
+#include <string_view>
+
+namespace theme {
+
+constexpr std::string_view kUnpackWarning =
+    "Каталог для распаковки темы не пустой. Все находящиеся в нем файлы будут удалены! Продолжить?";
+
+// The chosen folder followed by "/files/" (one "/" between them, whatever the chosen text ends with).
+std::string unpackFolderFor(std::string_view chosenFolder);
+
+// Creates the folder and its missing parents; a failure is left for the extraction to meet.
+void createUnpackFolder(const std::string& unpackFolder);
+
+// True when the folder holds anything but folders: files, dot files, links, read-only files.
+// Subfolders and their contents do not count.
+bool holdsFiles(const std::string& folder);
+
+// Deletes every file of the folder and of its subfolders, keeping the folders themselves.
+// Passed over: names beginning with ".", and the file `keep` (the package being opened, by
+// identity or by path). Symbolic links are removed as links. Failures are ignored.
+void emptyFolder(const std::string& folder, const std::string& keep);
+
+}  // namespace theme
