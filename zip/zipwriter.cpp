@@ -1,0 +1,304 @@
+// TZip: the ZIP-specific steps of the writer (members, old archive, central directory).
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/tempfile.h"
+#include "zip/deflater.h"
+#include "zip/stream.h"
+#include "zip/writer.h"
+
+namespace zip {
+
+namespace {
+
+constexpr std::uint64_t kMax32 = 0xFFFFFFFFu;
+constexpr std::size_t kMaxMembers = 0xFFFF;         // the end record counts in 16 bits
+constexpr std::size_t kEndSearchWindow = 32768;
+
+// Extensions of data that is compressed already: such members are stored.
+constexpr std::array<const char*, 18> kStoredExtensions = {".UUE", ".XXE", ".ENC", ".TAR", ".Z",   ".GZ",
+                                                           ".ZIP", ".ZOO", ".LHA", ".LZH", ".ARC", ".ARJ",
+                                                           ".BH",  ".PAK", ".CAB", ".RAR", ".JAR", ".ACE"};
+
+std::string upperAscii(std::string s) {
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return s;
+}
+
+template <std::size_t N>
+void writeRecord(FileStream& out, const std::array<std::uint8_t, N>& record) {
+    if (out.write(record.data(), N) != N) throw platform::E_RAISE(kMsgWriteError, messageText(kMsgWriteError));
+}
+
+std::vector<std::uint8_t> readAt(FileStream& in, std::uint64_t offset, std::size_t count) {
+    std::vector<std::uint8_t> buffer(count);
+    buffer.resize(in.readAt(offset, buffer.data(), count));
+    return buffer;
+}
+
+}  // namespace
+
+TZip::~TZip() = default;
+
+bool TZip::StoresByExtension(const std::string& storedName) const {
+    const std::string name = platform::fileNamePart(storedName);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    const std::string ext = upperAscii(name.substr(dot));
+    if (ext == ".EXE") return false;
+    return std::find(kStoredExtensions.begin(), kStoredExtensions.end(), ext) != kStoredExtensions.end();
+}
+
+void TZip::WriteMember(TEntry& entry) {
+    auto source = FileStream::openRead(entry.Key);
+    if (!source) throw platform::EFOpenError(entry.Key);
+
+    bool extract = true;
+    if (OnBegin) OnBegin(*this, entry.Key, written_ + 1, extract);
+    if (!extract) {
+        entry.State = esFailed;  // not written: no central directory header either
+        return;
+    }
+    if (OnRenameCompressedFile) {
+        std::string name = storedNameToUtf8(entry.StoredName, entry.Utf8Name ? kFlagUtf8Name : 0);
+        OnRenameCompressedFile(*this, name);
+        const StoredName renamed = storedNameFromUtf8(name);
+        entry.StoredName = renamed.bytes;
+        entry.Utf8Name = renamed.utf8;
+    }
+
+    const std::uint64_t size = source->size();
+    const std::uint64_t offset = temp_->position();
+    if (offset > kMax32) RaiseError(kMsgWriteError, archiveFile_);  // no 64-bit extensions
+    if (size > kMax32 || entry.StoredName.size() > 0xFFFF || entry.StoredName.empty()) {
+        entry.State = esFailed;
+        ++failed_;
+        problems_.push_back({kMsgWriteError, messageText(kMsgWriteError), entry.Key});
+        SetLastError(kMsgWriteError, messageText(kMsgWriteError), entry.Key);
+        return;
+    }
+
+    LocalFileHeader local;
+    local.versionNeeded = 20;
+    local.method = kMethodDeflated;
+    local.flag = entry.Utf8Name ? kFlagUtf8Name : 0;
+    local.setDosDateTime(entry.DateTime);
+    local.uncompressedSize = static_cast<std::uint32_t>(size);
+    local.nameLength = static_cast<std::uint16_t>(entry.StoredName.size());
+    writeRecord(*temp_, local.encode());
+    WriteBlock(*temp_, entry.StoredName.data(), entry.StoredName.size());
+
+    if (size == 0) {
+        local.method = kMethodStored;
+    } else {
+        WriteMemberData(entry, *source, local, offset);
+        if (entry.State == esFailed) return;
+    }
+
+    if (temp_->writeAt(offset, local.encode().data(), kLocalHeaderSize) != kLocalHeaderSize)
+        throw platform::E_RAISE(kMsgWriteError, messageText(kMsgWriteError));
+    entry.Header = CentralFileHeader::fromLocal(local, entry.Attributes, static_cast<std::uint32_t>(offset));
+    entry.Comment.clear();
+    if (OnEnd) OnEnd(*this, entry.Key, true);
+}
+
+void TZip::WriteMemberData(TEntry& entry, FileStream& source, LocalFileHeader& local, std::uint64_t headerOffset) {
+    const bool store =
+        CompressMethod() == cmStore || (StoreAlreadyCompressedFiles && StoresByExtension(entry.StoredName));
+    ProcessMessages();
+    const auto afterBlock = [this] { ProcessMessages(); };
+    try {
+        MemberData data;
+        if (store) {
+            data = storeMember(source, local.uncompressedSize, *temp_, afterBlock);
+            local.method = kMethodStored;
+        } else {
+            data = deflateMember(source, local.uncompressedSize, *temp_, DeflateLevel(), afterBlock);
+            local.method = data.stored ? kMethodStored : kMethodDeflated;
+            local.flag |= DeflateFlagBits();
+        }
+        if (data.compressedSize > kMax32) throw platform::E_RAISE(kMsgWriteError, messageText(kMsgWriteError));
+        local.crc32 = data.crc32;
+        local.compressedSize = static_cast<std::uint32_t>(data.compressedSize);
+    } catch (const std::exception& e) {
+        // Only this member is dropped: its partial bytes are cut off again and the run goes on.
+        const auto* numbered = dynamic_cast<const platform::E_RAISE*>(&e);
+        const int number = numbered ? numbered->number() : 0;
+        problems_.push_back({number, e.what(), entry.Key});
+        SetLastError(number, e.what(), entry.Key);
+        entry.State = esFailed;
+        ++failed_;
+        temp_->truncate(headerOffset);
+        temp_->seek(headerOffset);
+    }
+}
+
+void TZip::CopyKeptMember(TEntry& entry) {
+    const auto headerBytes = readAt(*oldArchive_, entry.OldOffset, kLocalHeaderSize);
+    ByteCursor cursor{std::span<const std::uint8_t>(headerBytes)};
+    const auto local = LocalFileHeader::decode(cursor);
+    if (!local || local->signature != kLocalHeaderSignature) RaiseError(kMsgInconsistentLocalHeader, archiveFile_);
+
+    // The whole local entry: header, name, extra field, data and a data descriptor if any.
+    std::uint64_t length = kLocalHeaderSize + local->nameLength + local->extraLength + entry.Header.compressedSize;
+    if (local->flag & kFlagDataDescriptor) {
+        const auto next = readAt(*oldArchive_, entry.OldOffset + length, 4);
+        length += hasSignature(next, kDataDescriptorSignature) ? 16 : 12;
+    }
+    const std::uint64_t newOffset = temp_->position();
+    if (newOffset > kMax32) RaiseError(kMsgWriteError, archiveFile_);
+
+    std::vector<std::uint8_t> buffer(kBlockSize);
+    std::uint64_t position = entry.OldOffset;
+    std::uint64_t left = length;
+    while (left > 0) {
+        const std::size_t count = std::size_t(std::min<std::uint64_t>(left, buffer.size()));
+        if (oldArchive_->readAt(position, buffer.data(), count) != count) RaiseError(kMsgWriteError, archiveFile_);
+        WriteBlock(*temp_, buffer.data(), count);
+        position += count;
+        left -= count;
+    }
+    entry.Header.localHeaderOffset = static_cast<std::uint32_t>(newOffset);
+}
+
+void TZip::OpenOldArchive() {
+    const std::uint64_t size = oldArchive_->size();
+    const std::size_t width = std::size_t(std::min<std::uint64_t>(size, kEndSearchWindow));
+    const std::uint64_t windowStart = size - width;
+    const auto window = readAt(*oldArchive_, windowStart, width);
+    if (window.size() < kEndRecordSize) RaiseError(kMsgUnsupportedArchive, archiveFile_);
+    for (std::size_t p = window.size() - kEndRecordSize + 1; p-- > 0;) {
+        ByteCursor cursor{std::span<const std::uint8_t>(window).subspan(p)};
+        const auto end = EndRecord::decode(cursor);
+        if (end && end->signature == kEndRecordSignature) {
+            oldEnd_ = *end;
+            oldPosition_ = end->centralDirectoryOffset;
+            return;
+        }
+    }
+    RaiseError(kMsgUnsupportedArchive, archiveFile_);
+}
+
+bool TZip::ReadNextHeader() {
+    const auto bytes = readAt(*oldArchive_, oldPosition_, kCentralHeaderSize);
+    ByteCursor cursor{std::span<const std::uint8_t>(bytes)};
+    const auto header = CentralFileHeader::decode(cursor);
+    if (!header || header->signature != kCentralHeaderSignature) return false;
+    const std::size_t tail = std::size_t(header->nameLength) + header->extraLength + header->commentLength;
+    const auto tailBytes = readAt(*oldArchive_, oldPosition_ + kCentralHeaderSize, tail);
+    ByteCursor tailCursor{std::span<const std::uint8_t>(tailBytes)};
+    oldName_ = std::string(tailCursor.text(header->nameLength));
+    oldExtra_ = std::string(tailCursor.text(header->extraLength));
+    oldComment_ = std::string(tailCursor.text(header->commentLength));
+    if (!tailCursor.ok()) return false;
+    oldHeader_ = *header;
+    oldPosition_ += kCentralHeaderSize + tail;
+    return true;
+}
+
+void TZip::ReadOldArchive() {
+    OpenOldArchive();
+    std::uint32_t number = 0;
+    while (ReadNextHeader()) {
+        ++number;
+        if (Switch == swRead) {
+            if (OnRead) OnRead(*this, oldHeader_.localHeaderOffset, number);
+            continue;
+        }
+        if (Switch == swDelete) {
+            const std::string name = storedNameToUtf8(oldName_, oldHeader_.flag);
+            const bool named = std::any_of(FileSpec.begin(), FileSpec.end(), [&](const std::string& line) {
+                const std::string pattern = StoredDirNames == sdNone ? platform::fileNamePart(line) : line;
+                return !pattern.empty() && platform::wildcardMatch(name, pattern, true);
+            });
+            if (named) continue;  // dropped: the offsets of later members follow from the copy
+        }
+        TEntry entry;
+        entry.Key = oldName_;
+        entry.State = esKept;
+        entry.Size = oldHeader_.compressedSize;
+        entry.OldOffset = oldHeader_.localHeaderOffset;
+        entry.DateTime = oldHeader_.dosDateTime();
+        entry.Attributes = oldHeader_.externalAttributes;
+        entry.Header = oldHeader_;
+        entry.StoredName = oldName_;
+        entry.Utf8Name = (oldHeader_.flag & kFlagUtf8Name) != 0;
+        entry.Extra = oldExtra_;
+        entry.Comment = oldComment_;
+        entries_.append(std::move(entry));
+    }
+}
+
+void TZip::Finish() {
+    if (entries_.empty()) {
+        oldArchive_.reset();
+        if (update_) platform::deleteFile(archiveFile_);  // an update that leaves no member
+        DropTemporaryFile();
+        return;
+    }
+    const std::uint64_t centralOffset = temp_->position();
+    std::size_t count = 0;
+    for (const TEntry& entry : entries_.items()) {
+        if (entry.State == esFailed) continue;
+        CentralFileHeader header = entry.Header;
+        header.nameLength = static_cast<std::uint16_t>(entry.StoredName.size());
+        header.extraLength = static_cast<std::uint16_t>(entry.Extra.size());
+        header.commentLength = static_cast<std::uint16_t>(entry.Comment.size());
+        writeRecord(*temp_, header.encode());
+        WriteBlock(*temp_, entry.StoredName.data(), entry.StoredName.size());
+        WriteBlock(*temp_, entry.Extra.data(), entry.Extra.size());
+        WriteBlock(*temp_, entry.Comment.data(), entry.Comment.size());
+        ++count;
+    }
+    const std::uint64_t centralSize = temp_->position() - centralOffset;
+    if (count > kMaxMembers || centralOffset > kMax32 || centralSize > kMax32) RaiseError(kMsgWriteError, archiveFile_);
+    EndRecord end;
+    end.entriesOnDisk = end.totalEntries = static_cast<std::uint16_t>(count);
+    end.centralDirectorySize = static_cast<std::uint32_t>(centralSize);
+    end.centralDirectoryOffset = static_cast<std::uint32_t>(centralOffset);
+    writeRecord(*temp_, end.encode());
+
+    temp_.reset();
+    oldArchive_.reset();
+    ReplaceArchive();
+}
+
+void TZip::ReplaceArchive() {
+    const bool replace = Switch == swDelete ? processed_ > 0 : written_ > 0;
+    if (!replace) {
+        DropTemporaryFile();  // nothing new: the archive stays as it was
+        return;
+    }
+    // The temporary file is private (0600); the archive gets the mode of the file it replaces, or
+    // the usual mode of a new file.
+    struct stat st {};
+    mode_t mode = 0;
+    if (::stat(archiveFile_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode = ::umask(0);
+        ::umask(mode);
+        mode = 0666 & ~mode;
+    }
+    ::chmod(tempPath_.c_str(), mode);
+    if (!platform::moveFile(tempPath_, archiveFile_)) RaiseError(kMsgWriteError, archiveFile_);
+    tempPath_.clear();
+    archiveWritten_ = true;
+}
+
+void TZip::Report() {
+    if (!OnRead) return;
+    std::uint32_t number = 0;
+    for (const TEntry& entry : entries_.items()) {
+        ++number;
+        if (entry.State == esNew) OnRead(*this, entry.Header.localHeaderOffset, number);
+    }
+}
+
+}  // namespace zip
