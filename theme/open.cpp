@@ -1,0 +1,86 @@
+#include "theme/open.h"
+
+#include <algorithm>
+
+#include "platform/errors.h"
+#include "theme/descriptor.h"
+#include "theme/progress.h"
+#include "theme/unpack_folder.h"
+#include "xml/tree.h"
+#include "zip/unzip.h"
+
+namespace theme {
+
+namespace {
+
+constexpr int kZipCommentWindow = 2000;
+
+// The problems the reader recorded, without the error that ended its run (that one is thrown).
+std::vector<PackageProblem> problemsOf(const zip::TUnZIP& reader) {
+    std::vector<PackageProblem> problems;
+    const auto& last = reader.LastError();
+    for (const auto& problem : reader.Problems()) {
+        if (!last.empty() && problem.Number == last.Number && problem.Text == last.Text && problem.File == last.File)
+            continue;
+        problems.push_back({problem.Number, problem.Text, problem.File});
+    }
+    return problems;
+}
+
+}  // namespace
+
+bool OpenWorkflow::run(const std::string& package, const std::string& chosenFolder, ThemeView& view) {
+    problems_.clear();
+    unpackFolder_ = unpackFolderFor(chosenFolder);
+    createUnpackFolder(unpackFolder_);
+    if (holdsFiles(unpackFolder_)) {
+        if (!confirmEmptying || !confirmEmptying(std::string(kUnpackWarning))) return false;
+        emptyFolder(unpackFolder_, package);
+    }
+
+    zip::TUnZIP UnZIP1;
+    UnZIP1.FileSpec = {"*.*"};
+    UnZIP1.ConfirmOverwrites = false;
+    UnZIP1.CpuType = zip::cptAuto;
+    UnZIP1.SetZipCmntBufSize(kZipCommentWindow);
+    if (onProgress)
+        UnZIP1.OnProgress = [this, &UnZIP1](zip::TZipCommon&, std::uint64_t, std::uint64_t byArchive) {
+            onProgress(percentOf(byArchive, UnZIP1.ArchiveSize()));
+        };
+    try {
+        UnZIP1.SetArchiveFile(package);
+        UnZIP1.SetExtractDir(unpackFolder_);
+        UnZIP1.ExtractFiles();
+    } catch (...) {
+        problems_ = problemsOf(UnZIP1);
+        throw;
+    }
+    problems_ = problemsOf(UnZIP1);
+
+    view.resetElements();
+    try {
+        // Native decoding: names are read back as the UTF-8 Save wrote, or converted from the
+        // Windows-1251 bytes older tools wrote.
+        xml::TQXMLParser parser;
+        parser.NativeDecoding = true;
+        parser.LoadFromFile(unpackFolder_ + std::string(kDescriptorName));
+        interpretDescriptor(parser, unpackFolder_, view);
+    } catch (...) {
+        view.updatePreview();
+        throw;
+    }
+    view.updatePreview();
+    return true;
+}
+
+std::string damagedMessage(const std::string& package, const std::vector<PackageProblem>& problems) {
+    std::string message = "Пакет темы " + package + " повреждён:";
+    for (const auto& problem : problems) {
+        message += "\n";
+        message += problem.member.empty() ? "(пакет)" : problem.member;
+        message += " — " + problem.text;
+    }
+    return message;
+}
+
+}  // namespace theme
