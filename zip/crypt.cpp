@@ -1,17 +1,8 @@
 #include "zip/crypt.h"
 
-#include <zlib.h>
+#include "zip/records.h"
 
 namespace zip {
-namespace {
-
-// One step of the CRC-32 register without the pre- and post-inversion.
-std::uint32_t crcStep(std::uint32_t register_, std::uint8_t byte) {
-    static const z_crc_t* const table = get_crc_table();
-    return static_cast<std::uint32_t>(table[(register_ ^ byte) & 0xFF]) ^ (register_ >> 8);
-}
-
-}  // namespace
 
 TraditionalDecryptor::TraditionalDecryptor(std::string_view password) {
     for (const char c : password) update(static_cast<std::uint8_t>(c));
@@ -39,9 +30,9 @@ std::uint8_t TraditionalDecryptor::decryptByte() const {
 }
 
 void TraditionalDecryptor::update(std::uint8_t plain) {
-    key0_ = crcStep(key0_, plain);
+    key0_ = crc32Step(key0_, plain);
     key1_ = (key1_ + (key0_ & 0xFF)) * 134775813u + 1;
-    key2_ = crcStep(key2_, static_cast<std::uint8_t>(key1_ >> 24));
+    key2_ = crc32Step(key2_, static_cast<std::uint8_t>(key1_ >> 24));
 }
 
 }  // namespace zip

@@ -11,6 +11,8 @@
 #include <memory>
 #include <span>
 
+#include "zip/component.h"
+
 namespace zip {
 
 // Receives decoded data; may throw to end the decoding (for example on a failed write).
@@ -29,13 +31,9 @@ enum class DecodeStatus {
 // Largest block handed to the sink.
 constexpr std::size_t kOutputBlock = 32768;
 
-// Message numbers a decoder reports with DecodeStatus::Error.
-constexpr int kMsgBadBlock = 25109;           // "Bad block"
-constexpr int kMsgIncompleteCodeSet = 25138;  // "Incomplete code set"
-constexpr int kMsgBadLengths = 25247;         // "Bad lengths"
-constexpr int kMsgAmbiguousTree = 25293;      // "Ambiguous Shannon-Fano decode tree encountered"
-constexpr int kMsgStackOverflow = 25298;      // "Stack overflow"
-constexpr int kMsgOutOfMemory = 25253;        // "Out of memory"
+// DecodeStatus::Error carries one of the decoding message numbers of zip/component.h:
+// kMsgBadBlock, kMsgIncompleteCodeSet, kMsgBadLengths (inflating), kMsgAmbiguousTree (exploding),
+// kMsgStackOverflow (unshrinking) or kMsgOutOfMemory.
 
 class Decoder {
 public:
