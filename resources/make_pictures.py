@@ -230,7 +230,7 @@ def icon(size):
 
 
 def about_picture():
-    c = Canvas(80, 80, (236, 233, 216, 255))
+    c = Canvas(80, 80)  # transparent: the dialog face shows around the tile
     c.round_rect(4, 4, 76, 76, 10, (128, 82, 46, 255))
     inner = icon(56)
     for y in range(56):
