@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -55,7 +56,7 @@ struct GifFrame {
     int delayCs;
 };
 
-inline QByteArray gif(int width, int height, std::initializer_list<GifFrame> frames)
+inline QByteArray gif(int width, int height, const std::vector<GifFrame>& frames)
 {
     QByteArray out("GIF89a");
     put16(out, width);

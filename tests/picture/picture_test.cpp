@@ -14,7 +14,11 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -183,6 +187,111 @@ TEST_F(PictureTest, JpegSidesAtTheLimitStillDecode)
     const picture::Picture wide = picture::loadPicture(write("edge.jpg", fixtures::jpegDeclaring(16384, 8)));
     EXPECT_EQ(wide.width(), 16384);
     EXPECT_EQ(wide.height(), 8);
+}
+
+// A CMYK JPEG written by libjpeg, which marks it with an Adobe segment: the samples are stored
+// inverted (255 is no ink), as Photoshop writes them.
+QByteArray cmykJpeg(const unsigned char (&pixel)[4], int width, int height)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row(size_t(width) * 4);
+    for (int x = 0; x < width; ++x)
+        std::copy(pixel, pixel + 4, row.begin() + x * 4);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&cinfo, &line, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return bytes;
+}
+
+// A grey progressive JPEG with `extraPasses` successive-approximation refinements of the DC
+// coefficient and of every single-coefficient AC band: (extraPasses + 1) * 64 scans.
+QByteArray progressiveJpeg(int extraPasses)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = 16;
+    cinfo.image_height = 16;
+    cinfo.input_components = 1;
+    cinfo.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&cinfo);
+    std::vector<jpeg_scan_info> scans;
+    for (int pass = 0; pass <= extraPasses; ++pass) {
+        const int al = extraPasses - pass, ah = pass == 0 ? 0 : al + 1;
+        for (int band = 0; band < 64; ++band)
+            scans.push_back(jpeg_scan_info{1, {0, 0, 0, 0}, band, band, ah, al});
+    }
+    cinfo.scan_info = scans.data();
+    cinfo.num_scans = int(scans.size());
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row(16);
+    for (int i = 0; i < 16; ++i)
+        row[size_t(i)] = static_cast<unsigned char>(i * 16);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&cinfo, &line, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return bytes;
+}
+
+TEST_F(PictureTest, ProgressiveJpegScansAreLimited)
+{
+    static_assert(4 * 64 == picture::kMaxJpegScans);
+    EXPECT_EQ(picture::decodePicture(progressiveJpeg(3), Kind::Jpeg).width(), 16);  // 256 scans
+    try {
+        picture::decodePicture(progressiveJpeg(4), Kind::Jpeg);  // 320 scans
+        ADD_FAILURE() << "a JPEG of 320 scans decoded";
+    } catch (const platform::Error& error) {
+        EXPECT_EQ(error.what(), jpegError(JERR_BAD_PROGRESSION));
+    }
+}
+
+TEST_F(PictureTest, CmykJpegShowsItsColours)
+{
+    const unsigned char red[4] = {255, 0, 0, 255};  // inverted: no cyan, full magenta and yellow, no black
+    const unsigned char white[4] = {255, 255, 255, 255};
+    for (const auto& [ink, colour] : {std::pair{&red, QColor(255, 0, 0)}, std::pair{&white, QColor(255, 255, 255)}}) {
+        const picture::Picture loaded = picture::decodePicture(cmykJpeg(*ink, 8, 8), Kind::Jpeg);
+        EXPECT_EQ(loaded.image().size(), QSize(8, 8));
+        EXPECT_TRUE(near(loaded.image().pixel(4, 4), colour)) << std::hex << loaded.image().pixel(4, 4);
+    }
+}
+
+TEST_F(PictureTest, AnimationStopsAtTheFrameLimit)
+{
+    QByteArray many;
+    {
+        std::vector<fixtures::GifFrame> frames(picture::kMaxAnimationFrames + 1, fixtures::GifFrame{1, 5});
+        many = fixtures::gif(1, 1, frames);
+    }
+    const picture::Picture loaded = picture::decodePicture(many, Kind::Gif);
+    EXPECT_EQ(int(loaded.frames.size()), picture::kMaxAnimationFrames);
 }
 
 TEST_F(PictureTest, AnimatedGifKeepsEveryFrameWithItsDelay)
