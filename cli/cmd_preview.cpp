@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "app/fileops.h"
 #include "app/mainwindow.h"
 #include "app/preview_export.h"
 #include "cli/common.h"
+#include "platform/tempfile.h"
 
 namespace cli {
 
@@ -19,6 +21,7 @@ namespace {
 
 struct PreviewOptions {
     std::string wallpaper, background, screensaver;
+    std::string theme;  // a package opened first, into a temporary folder
     std::vector<std::string> icons;  // ID:SIZE=FILE
     int mode = 0;
     std::string output;
@@ -68,6 +71,12 @@ void runPreview(const PreviewOptions& options) {
     TfmMain window(TfmMain::Options{std::move(scripted), std::nullopt});
     // New theme's failure at creation went to the error display; here it ends the command.
     if (!dialogs->errors.isEmpty()) fail(dialogs->errors.front().toStdString());
+    // The package's files live in a temporary folder removed however the command ends.
+    std::optional<platform::TempFolder> unpacked;
+    if (!options.theme.empty()) {
+        unpacked.emplace("skarvel-preview");
+        openThemeInto(window, options.theme, unpacked->path());
+    }
     // A file that does not load ends the command with the picture loading rule's message.
     for (const IconFile& file : files) loadElement(window, file.tag, QString::fromStdString(file.path));
     const QImage screen = renderPreview(window, options.mode);
@@ -79,6 +88,7 @@ void runPreview(const PreviewOptions& options) {
 void registerPreview(CLI::App& app) {
     auto options = std::make_shared<PreviewOptions>();
     auto* command = app.add_subcommand("preview", "Render the phone screen of a theme for one preview mode as PNG");
+    command->add_option("--theme", options->theme, "theme package opened before the other files load");
     command->add_option("--wallpaper", options->wallpaper, "wallpaper picture");
     command->add_option("--background", options->background, "background picture");
     command->add_option("--screensaver", options->screensaver, "screensaver picture");
