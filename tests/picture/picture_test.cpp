@@ -145,6 +145,8 @@ TEST_F(PictureTest, FailuresCarryTheRuleAndDecoderMessages)
     QDir(dir_.path()).mkdir("folder.png");
     const std::string missing = dir_.filePath("missing.png").toStdString();
     const std::string folder = dir_.filePath("folder.png").toStdString();
+    const std::string oversized = write("oversized.png", png);
+    QFile(QString::fromStdString(oversized)).resize(picture::kMaxPictureFileBytes + 1);  // sparse
     struct Case {
         const char* what;
         std::string path;
@@ -156,6 +158,7 @@ TEST_F(PictureTest, FailuresCarryTheRuleAndDecoderMessages)
         {"dot in the folder only", write("x.png.d", png) + "/../nodot", "Unknown picture file extension (.)"},
         {"missing file", missing, "Cannot open file " + missing},
         {"a folder", folder, "Cannot open file " + folder},
+        {"file past the size limit", oversized, "Picture file is too large: " + oversized},
         {"PNG named .jpg", write("png.jpg", png), jpegError(JERR_NO_SOI)},
         {"empty JPEG", write("empty.jpg", ""), jpegError(JERR_INPUT_EMPTY)},
         {"JPEG too wide", write("wide.jpg", fixtures::jpegDeclaring(16385, 8)), jpegError(JERR_IMAGE_TOO_BIG)},
