@@ -11,6 +11,9 @@ namespace zip {
 namespace {
 
 constexpr std::uint16_t kUnicodePathField = 0x7075;
+// Extra fields that only Unix hosts write (Info-ZIP's UID/GID fields); in a local walk, where no
+// "version made by" is known, they tell a Unix name.
+constexpr std::uint16_t kUnixFields[] = {0x7875, 0x7855, 0x5855};
 constexpr std::uint8_t kHostUnix = 3;
 constexpr std::uint8_t kHostMacOs = 19;
 
@@ -32,6 +35,17 @@ std::optional<std::string> unicodePathName(std::string_view stored, std::span<co
         if (version == 1 && crc == crc32Of(stored) && platform::isValidUtf8(name)) return std::string(name);
     }
     return std::nullopt;
+}
+
+bool hasUnixField(std::span<const std::uint8_t> extraField) {
+    ByteCursor in(extraField);
+    while (in.remaining() >= 4) {
+        const std::uint16_t id = in.get16();
+        in.skip(in.get16());
+        if (!in.ok()) break;
+        if (std::find(std::begin(kUnixFields), std::end(kUnixFields), id) != std::end(kUnixFields)) return true;
+    }
+    return false;
 }
 
 std::vector<std::string_view> splitComponents(std::string_view name) {
@@ -56,7 +70,8 @@ bool hasDrivePrefix(std::string_view name) {
 std::string memberNameToUtf8(std::string_view stored, std::uint16_t flag, std::uint16_t versionMadeBy,
                              std::span<const std::uint8_t> extraField) {
     std::string name;
-    const auto host = static_cast<std::uint8_t>(versionMadeBy >> 8);
+    const auto host = versionMadeBy == 0 && hasUnixField(extraField) ? kHostUnix
+                                                                      : static_cast<std::uint8_t>(versionMadeBy >> 8);
     if (flag & kFlagUtf8Name) {
         name = std::string(stored);
     } else if (auto unicode = unicodePathName(stored, extraField)) {

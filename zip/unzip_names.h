@@ -12,7 +12,8 @@ namespace zip {
 // The UTF-8 form of a stored name. With general purpose bit 11 the name is UTF-8 as it stands;
 // else a Unicode Path extra field (0x7075, version 1) whose CRC-32 matches the stored name gives
 // it; else a name from a Unix (3) or macOS (19) host that is valid UTF-8 is kept; any other name
-// is CP866. `versionMadeBy` is 0 when unknown (a local walk). Backslashes become "/".
+// is CP866. `versionMadeBy` is 0 when unknown (a local walk); then Info-ZIP's Unix UID/GID extra
+// fields mark a Unix host. Backslashes become "/".
 std::string memberNameToUtf8(std::string_view stored, std::uint16_t flag, std::uint16_t versionMadeBy,
                              std::span<const std::uint8_t> extraField);
 
