@@ -59,6 +59,17 @@ struct TEntityDef : TNvpNode {
     std::string SystemLiteral;
     std::string PubidLiteral;
     std::string NDataName;
+
+    // `Value` as a shared text that a scan can walk in place; it stays valid while the scan holds
+    // it, even when a later declaration replaces this entity. Made on first use: `Value` must not
+    // change once the entity is in a table.
+    const std::shared_ptr<const std::string>& ReplacementText() const {
+        if (!replacementText_) replacementText_ = std::make_shared<const std::string>(Value);
+        return replacementText_;
+    }
+
+private:
+    mutable std::shared_ptr<const std::string> replacementText_;
 };
 using TEntityList = TSortedList<TEntityDef>;
 

@@ -49,24 +49,31 @@ const char* afterStop(const char* stop) { return *stop ? stop + 1 : stop; }
 
 }  // namespace
 
-// The literals of "SYSTEM" or "PUBLIC" and the position where reading them stopped.
+// The literals of "SYSTEM" or "PUBLIC", the position where reading them stopped, and where the
+// walk goes on: after the closing quote of the last literal, or at the ">", "[" or zero where the
+// search for a literal stopped (so that a missing literal never swallows the declaration's end).
 struct TXmlParser::ExternalId {
     std::string PubidLiteral;
     std::string SystemLiteral;
     const char* StopPos = nullptr;
+    const char* Resume = nullptr;
 
-    explicit ExternalId(const char* p) : StopPos(p) {
+    explicit ExternalId(const char* p) : StopPos(p), Resume(p + 1) {
         const bool isSystem = startsWith(p, "SYSTEM");
         if (!isSystem && !startsWith(p, "PUBLIC")) return;
         const char* s = literalSearch(p);
+        bool endsOnLiteral = false;
         if (isQuote(*s)) {
             s = literalUpToClose(s, isSystem ? SystemLiteral : PubidLiteral);
+            endsOnLiteral = true;
             if (!isSystem) {
-                s = literalSearch(s + 1);
-                if (isQuote(*s)) s = literalUpToClose(s, SystemLiteral);
+                const char* second = literalSearch(s + 1);
+                endsOnLiteral = isQuote(*second);
+                s = endsOnLiteral ? literalUpToClose(second, SystemLiteral) : second;
             }
         }
         StopPos = s;
+        Resume = endsOnLiteral ? afterStop(s) : s;
     }
 };
 
@@ -78,8 +85,7 @@ void TXmlParser::scanDocType(const char* p) {
             partEnd_ = doctypeEnd_;  // the same part once more after Rewind: nothing is read again
         } else {
             // A further DOCTYPE part runs to its own ">" and contributes nothing.
-            const char* close = std::strchr(p + 9, '>');
-            partEnd_ = close ? close : lastChar(p);
+            partEnd_ = skipDocType(p + 9);
         }
     } else {
         dtdBase_ = openEntities_.size();
@@ -101,6 +107,24 @@ void TXmlParser::scanDocType(const char* p) {
     partKind_ = xpDocType;
     partName_.clear();
     partText_.clear();
+}
+
+const char* TXmlParser::skipDocType(const char* q) {
+    bool inSubset = false;
+    for (;;) {
+        const char c = *q;
+        if (c == 0) return q - 1;
+        if (c == '>' && !inSubset) return q;
+        if (isQuote(c)) {
+            const char* close = std::strchr(q + 1, c);  // a literal may hold ">", "[" and "]"
+            if (!close) return lastChar(q);
+            q = close + 1;
+            continue;
+        }
+        if (c == '[') inSubset = true;
+        if (c == ']') inSubset = false;
+        ++q;
+    }
 }
 
 bool TXmlParser::popWithinDtd(const char*& q) {
@@ -160,7 +184,7 @@ const char* TXmlParser::readExternalSubset(const char* q) {
             closeParen_.reset();
         }
     }
-    return afterStop(id.StopPos);
+    return id.Resume;
 }
 
 const char* TXmlParser::walkSubset(const char* q) {
@@ -207,7 +231,7 @@ const char* TXmlParser::parameterReference(const char* percent) {
     const char* after = semi + 1;
     const TEntityDef* entity = parameterEntities_.Find(name);
     if (!entity || !mayExpand(entity->Value.size(), openEntities_.size())) return after;
-    return pushEntity(std::make_shared<const std::string>(entity->Value), nullptr, after);
+    return pushEntity(entity->ReplacementText(), nullptr, after);
 }
 
 const char* TXmlParser::declarationEnd(const char* stop) {
@@ -358,7 +382,7 @@ const char* TXmlParser::readEntityDecl(const char* q) {
                     const ExternalId id(q);
                     entity->SystemLiteral = id.SystemLiteral;
                     entity->PubidLiteral = id.PubidLiteral;
-                    q = afterStop(id.StopPos);
+                    q = id.Resume;
                     state = State::ndata;
                 } else {
                     ++q;
@@ -413,7 +437,7 @@ const char* TXmlParser::readNotationDecl(const char* q) {
             const ExternalId id(q);
             notation->Value = id.SystemLiteral;
             notation->PubidLiteral = id.PubidLiteral;
-            q = afterStop(id.StopPos);
+            q = id.Resume;
             state = State::done;
         } else {
             ++q;

@@ -303,7 +303,7 @@ const char* TXmlParser::textReference(const char* amp) {
     } else if (const TEntityDef* entity = generalEntities_.Find(name)) {
         if (!entity->Value.empty()) {
             if (!mayExpand(entity->Value.size(), openEntities_.size())) return after;
-            return pushEntity(std::make_shared<const std::string>(entity->Value), nullptr, after);
+            return pushEntity(entity->ReplacementText(), nullptr, after);
         }
         if (!mayExpand(0, openEntities_.size())) return after;
         auto scanner = OpenExternal(entity->SystemLiteral, entity->PubidLiteral, entity->NDataName);

@@ -170,6 +170,7 @@ private:
     // The document type declaration (dtd.cpp).
     void scanDocType(const char* p);
     const char* walkDocType(const char* q);
+    const char* skipDocType(const char* q);
     const char* walkSubset(const char* q);
     const char* parameterReference(const char* percent);
     const char* readElementDecl(const char* q);
