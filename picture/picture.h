@@ -3,7 +3,6 @@
 // bytes so that a loaded picture can be written back unchanged.
 #include <QByteArray>
 #include <QImage>
-#include <QString>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +10,9 @@
 namespace picture {
 
 // Limits that keep a hostile picture from taking unbounded memory or time. A picture whose
-// declared size passes them is refused with its decoder's message.
+// declared size passes them is refused with its decoder's message ("JPEG error #%d" with
+// libjpeg's JERR_IMAGE_TOO_BIG, "Bitmap image is not valid", "Metafile is not valid", or
+// "Image is too large (WxH)" for ICO, PNG and GIF); an animation keeps the frames that fit.
 constexpr int kMaxPictureSide = 16384;                     // width or height, pixels
 constexpr qint64 kMaxPicturePixels = 32LL * 1024 * 1024;   // width x height of one frame
 constexpr qint64 kMaxAnimationPixels = 64LL * 1024 * 1024; // all frames of an animation together
@@ -50,8 +51,9 @@ std::string extensionOf(std::string_view fileName);
 bool kindForExtension(std::string_view extension, Kind& kind);
 
 // The picture loading rule: decoder by extension ("Unknown picture file extension (.%s)"),
-// open the file ("Cannot open file %s"), decode (the decoder's own message, e.g.
-// "JPEG error #%d" or "Bitmap image is not valid"). Throws platform::Error.
+// open the file ("Cannot open file %s", also for a folder; "Picture file is too large: %s"
+// past kMaxPictureFileBytes), decode (the decoder's own message, e.g. "JPEG error #%d" or
+// "Bitmap image is not valid"). Throws platform::Error.
 Picture loadPicture(const std::string& fileName);
 
 // Decodes bytes with the decoder of `kind`; throws platform::Error with the decoder's message.
