@@ -106,8 +106,8 @@ private:
         const std::size_t h = ((std::size_t(data_[pos]) << 10) ^ (std::size_t(data_[pos + 1]) << 5) ^ data_[pos + 2]) &
                               ((std::size_t(1) << kHashBits) - 1);
         const long previous = head_[h];
-        prev_[pos] = previous;
-        head_[h] = long(pos);
+        prev_[pos] = head_[h];
+        head_[h] = std::int32_t(pos);
         return previous;
     }
 
@@ -194,8 +194,8 @@ private:
 
     std::span<const std::uint8_t> data_;
     LevelParameters p_;
-    std::vector<long> head_;
-    std::vector<long> prev_;
+    std::vector<std::int32_t> head_;
+    std::vector<std::int32_t> prev_;
     std::size_t distance_ = 0;
     Tally tally_;
 };
@@ -319,6 +319,10 @@ int fixedLiteralLength(int code) {
 BlockCost blockCost(std::span<const std::uint8_t> data, int level) {
     BlockCost cost;
     cost.storedBytes = data.size() + 4;
+    if (data.size() > kMaxFallbackSize) {
+        cost.symbols = kMaxBlockSymbols + 1;  // never one block worth storing; not parsed
+        return cost;
+    }
     const Tally tally = Parser(data, kLevels[std::clamp(level, 1, 9)]).run();
     cost.symbols = tally.symbols;
 

@@ -23,7 +23,8 @@ struct BlockCost {
     std::uint64_t fixedBytes = 0;
 };
 
-// Costs of `data` as one deflate block at `level` (1..9).
+// Costs of `data` as one deflate block at `level` (1..9). Data above kMaxFallbackSize is not
+// parsed: it reports more than kMaxBlockSymbols symbols and no sizes.
 BlockCost blockCost(std::span<const std::uint8_t> data, int level);
 
 // The fallback rule above.

@@ -1,0 +1,176 @@
+// Packs a corpus of at least 64 MiB (text-like, random and picture-like files, made here) with
+// `skarvel-cli zip --level 7` and with Info-ZIP `zip -7 -X -q` in the same run, and prints the
+// time ratio and each tool's peak memory (resident set, from wait4).
+//
+//   zip_write_bench [--rounds N]
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/tempfile.h"
+
+namespace {
+
+constexpr std::size_t kMiB = 1024 * 1024;
+
+struct RunResult {
+    double seconds = 0;
+    double cpuSeconds = 0;  // user + system time of the child
+    long peakKiB = 0;
+    int status = -1;
+};
+
+RunResult runTool(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::fflush(stdout);  // the child must not inherit unwritten output
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        ::execvp(args[0], args.data());
+        std::_Exit(127);
+    }
+    RunResult result;
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.peakKiB = usage.ru_maxrss;
+    result.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string textLike(std::size_t size, std::mt19937& gen) {
+    static const char* words[] = {"theme",  "icon",  "wallpaper", "colour", "menu",   "screen", "phone",
+                                  "tone",   "the",   "of",        "and",    "a",      "to",     "in",
+                                  "<item>", "</item>", "name=\"", "value", "descriptor", "ringtone"};
+    std::string out;
+    out.reserve(size);
+    while (out.size() < size) {
+        out += words[gen() % 20];
+        out += (gen() % 12 == 0) ? '\n' : ' ';
+    }
+    out.resize(size);
+    return out;
+}
+
+std::string randomBytes(std::size_t size, std::mt19937& gen) {
+    std::string out(size, '\0');
+    for (auto& c : out) c = static_cast<char>(gen() & 0xFF);
+    return out;
+}
+
+// An uncompressed 24-bit picture: smooth gradients with a little sensor noise.
+std::string pictureLike(std::size_t size, std::mt19937& gen) {
+    const std::size_t width = 1024;
+    std::string out(size, '\0');
+    for (std::size_t i = 0; i + 3 <= size; i += 3) {
+        const std::size_t pixel = i / 3, x = pixel % width, y = pixel / width;
+        const int noise = int(gen() % 5) - 2;
+        out[i] = static_cast<char>(std::clamp(int((x * 255) / width) + noise, 0, 255));
+        out[i + 1] = static_cast<char>(std::clamp(int((y * 7) % 256) + noise, 0, 255));
+        out[i + 2] = static_cast<char>(std::clamp(int(((x + y) / 4) % 256) + noise, 0, 255));
+    }
+    return out;
+}
+
+std::vector<std::string> makeCorpus(const std::string& folder) {
+    std::mt19937 gen(20260101);
+    std::vector<std::string> files;
+    auto add = [&](const std::string& name, const std::string& bytes) {
+        const std::string path = folder + "/" + name;
+        writeFile(path, bytes);
+        files.push_back(path);
+    };
+    for (int i = 0; i < 8; ++i) add("text_" + std::to_string(i) + ".txt", textLike(3 * kMiB, gen));
+    for (int i = 0; i < 4; ++i) add("random_" + std::to_string(i) + ".bin", randomBytes(4 * kMiB, gen));
+    add("picture_big.bmp", pictureLike(16 * kMiB, gen));
+    for (int i = 0; i < 4; ++i) add("picture_" + std::to_string(i) + ".bmp", pictureLike(2 * kMiB, gen));
+    for (int i = 0; i < 100; ++i) add("small_" + std::to_string(i) + ".xml", textLike(20000 + i * 97, gen));
+    return files;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int rounds = 3;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    }
+    platform::TempFolder work("zipbench");
+    const std::string corpus = work.path() + "/corpus";
+    ::mkdir(corpus.c_str(), 0700);
+    const std::vector<std::string> files = makeCorpus(corpus);
+    std::size_t total = 0;
+    for (const auto& f : files) {
+        std::ifstream in(f, std::ios::binary | std::ios::ate);
+        total += static_cast<std::size_t>(in.tellg());
+    }
+    std::printf("corpus: %zu files, %.1f MiB\n", files.size(), double(total) / kMiB);
+
+    RunResult bestOurs, bestPeer;
+    bestOurs.seconds = bestPeer.seconds = 1e9;
+    bestOurs.cpuSeconds = bestPeer.cpuSeconds = 1e9;
+    for (int round = 0; round < rounds; ++round) {
+        const std::string ours = work.path() + "/ours.nth", peer = work.path() + "/peer.zip";
+        ::unlink(ours.c_str());
+        ::unlink(peer.c_str());
+        std::vector<std::string> oursArgs = {SKARVEL_CLI, "zip", "--level", "7", ours};
+        std::vector<std::string> peerArgs = {"zip", "-7", "-X", "-q", peer};
+        oursArgs.insert(oursArgs.end(), files.begin(), files.end());
+        peerArgs.insert(peerArgs.end(), files.begin(), files.end());
+        // Alternate the order so that neither tool always finds a warm cache.
+        RunResult a, b;
+        if (round % 2 == 0) {
+            a = runTool(oursArgs);
+            b = runTool(peerArgs);
+        } else {
+            b = runTool(peerArgs);
+            a = runTool(oursArgs);
+        }
+        if (a.status != 0 || b.status != 0) {
+            std::fprintf(stderr, "a tool failed: skarvel-cli %d, zip %d\n", a.status, b.status);
+            return 1;
+        }
+        std::printf("round %d: skarvel-cli %.3f s (cpu %.3f s) %ld KiB, zip %.3f s (cpu %.3f s) %ld KiB\n", round + 1,
+                    a.seconds, a.cpuSeconds, a.peakKiB, b.seconds, b.cpuSeconds, b.peakKiB);
+        bestOurs.cpuSeconds = std::min(bestOurs.cpuSeconds, a.cpuSeconds);
+        bestPeer.cpuSeconds = std::min(bestPeer.cpuSeconds, b.cpuSeconds);
+        if (a.seconds < bestOurs.seconds) bestOurs.seconds = a.seconds;
+        if (b.seconds < bestPeer.seconds) bestPeer.seconds = b.seconds;
+        bestOurs.peakKiB = std::max(bestOurs.peakKiB, a.peakKiB);
+        bestPeer.peakKiB = std::max(bestPeer.peakKiB, b.peakKiB);
+        std::ifstream oa(ours, std::ios::binary | std::ios::ate), pa(peer, std::ios::binary | std::ios::ate);
+        if (round == 0)
+            std::printf("archive sizes: skarvel-cli %lld bytes, zip %lld bytes\n", (long long)oa.tellg(),
+                        (long long)pa.tellg());
+    }
+    std::printf("best time: skarvel-cli %.3f s, zip %.3f s\n", bestOurs.seconds, bestPeer.seconds);
+    std::printf("time ratio skarvel-cli / zip: %.3f wall, %.3f cpu (target <= 1.05)\n",
+                bestOurs.seconds / bestPeer.seconds, bestOurs.cpuSeconds / bestPeer.cpuSeconds);
+    std::printf("peak memory: skarvel-cli %.1f MiB (target < 16), zip %.1f MiB\n", bestOurs.peakKiB / 1024.0,
+                bestPeer.peakKiB / 1024.0);
+    // What the program costs before it writes anything (its shared libraries), for comparison.
+    const RunResult idle = runTool({SKARVEL_CLI, "--version"});
+    std::printf("skarvel-cli --version alone: %.1f MiB; the zip run adds %.1f MiB\n", idle.peakKiB / 1024.0,
+                (bestOurs.peakKiB - idle.peakKiB) / 1024.0);
+    return 0;
+}
