@@ -153,11 +153,8 @@ void TfmMain::buildMenu() {
 }
 
 void TfmMain::buildToolBar() {
-    ToolBar1 = new QFrame(client);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1 = new TToolBar(client, "ToolBar1");
     ToolBar1->setMinimumHeight(30);
-    ToolBar1->setStyleSheet(QStringLiteral(
-        "#ToolBar1 { border-top: 1px solid palette(dark); border-bottom: 1px solid palette(dark); }"));
     struct ButtonInfo {
         TSpeedButton** member;
         const char* name;

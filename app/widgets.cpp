@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QTimer>
 #include <QUrl>
+#include <map>
+#include <string>
 #include <qdrawutil.h>
 
 #include "resources/embedded.h"
@@ -21,10 +23,15 @@ constexpr int kDefaultFrameDelayMs = 100;
 }  // namespace
 
 QPixmap windowPixmap(const char* name) {
+    // Decoded once per process: a window shows the same few glyphs on over a hundred buttons.
+    // Kept until exit on purpose: pixmaps must not outlive the application object's teardown.
+    static auto& decoded = *new std::map<std::string, QPixmap, std::less<>>;
+    if (auto found = decoded.find(std::string_view(name)); found != decoded.end()) return found->second;
     const std::string_view bytes = resources::windowPicture(name);
     QPixmap pixmap;
     if (!bytes.empty())
         pixmap.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<uint>(bytes.size()));
+    decoded.emplace(name, pixmap);
     return pixmap;
 }
 
@@ -119,7 +126,6 @@ TcxButtonEdit::TcxButtonEdit(QWidget* parent, const char* name, int tag, const s
     setReadOnly(true);  // no caret, no typing
     setFrame(false);
     setAcceptDrops(true);
-    setStyleSheet(QStringLiteral("TcxButtonEdit { border: 1px solid palette(dark); background: palette(base); }"));
     for (size_t index = 0; index < glyphs.size(); ++index) {
         auto* button = new QToolButton(this);
         button->setObjectName(QStringLiteral("%1_button%2").arg(QLatin1String(name)).arg(index));
@@ -136,6 +142,14 @@ TcxButtonEdit::TcxButtonEdit(QWidget* parent, const char* name, int tag, const s
 
 void TcxButtonEdit::setButtonsEnabled(bool enabled) {
     for (QToolButton* button : buttons_) button->setEnabled(enabled);
+}
+
+void TcxButtonEdit::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    // The flat style: a single line in the button-shadow colour.
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void TcxButtonEdit::resizeEvent(QResizeEvent* event) {
@@ -183,6 +197,19 @@ void TShape::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), fill_);
     painter.setPen(outline_);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+TToolBar::TToolBar(QWidget* parent, const char* name) : QFrame(parent) { setObjectName(name); }
+
+void TToolBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QPalette& colours = palette();
+    painter.setPen(colours.color(QPalette::Dark));
+    painter.drawLine(0, 0, width() - 1, 0);
+    painter.drawLine(0, height() - 2, width() - 1, height() - 2);
+    painter.setPen(colours.color(QPalette::Light));
+    painter.drawLine(0, 1, width() - 1, 1);
+    painter.drawLine(0, height() - 1, width() - 1, height() - 1);
 }
 
 TPictureBox::TPictureBox(QWidget* parent, const char* name) : QFrame(parent) { setObjectName(name); }

@@ -84,6 +84,7 @@ signals:
     void fileDropped(const QString& path);
 
 protected:
+    void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
     void dragEnterEvent(QDragEnterEvent*) override;
@@ -105,6 +106,16 @@ protected:
 
 private:
     QColor fill_, outline_;
+};
+
+// The toolbar strip: a line along its top and bottom edge.
+class TToolBar : public QFrame {
+    Q_OBJECT
+public:
+    TToolBar(QWidget* parent, const char* name);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
 };
 
 // Framed box around an element picture: raised outer bevel, 2-pixel border, lowered inner

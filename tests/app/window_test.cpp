@@ -189,13 +189,6 @@ TEST(Window, BusyWindowIgnoresEditingInput) {
     EXPECT_EQ(window.script->pictureDialogRuns, 1);
 }
 
-TEST(Window, SaveAndOpenPlaceholdersReportThroughTheErrorDisplay) {
-    Window window;
-    window->sbSave->click();
-    window->N3->trigger();
-    EXPECT_EQ(window.script->errors.size(), 2);
-}
-
 TEST(Window, RegionsAtTheDesignSize) {
     Window window;
     window->show();
