@@ -5,6 +5,9 @@
 #include "app/elements.h"
 #include "app/preview_export.h"
 #include "app_test_support.h"
+#include "tests/picture/fixtures.h"
+#include <QElapsedTimer>
+#include <QFile>
 
 using apptest::Window;
 using apptest::filled;
@@ -145,4 +148,22 @@ TEST_F(PreviewTest, ScreenKeepsItsCopiesUntilTheNextRedraw) {
     window->previewButton(201)->click();
     EXPECT_EQ(window->screenImage().pixelColor(0, 0), kWhite);
     EXPECT_FALSE(window->Layer1->hasPicture());
+}
+
+TEST_F(PreviewTest, AnimatedGifAnimatesInTheElementAndOnTheScreen) {
+    Window window;
+    QFile file(folder.filePath("anim.gif"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(fixtures::gif(8, 8, {{1, 2}, {2, 2}, {3, 2}}));  // red, green, blue, 20 ms each
+    file.close();
+    loadElement(*window, 201, file.fileName());
+    window->UpdatePreview();
+    ASSERT_TRUE(window->Layer1->picture()->animated());
+    window->show();
+    QElapsedTimer timer;
+    timer.start();
+    while ((window->imWall->frameIndex() == 0 || window->Layer1->frameIndex() == 0) && timer.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_NE(window->imWall->frameIndex(), 0);
+    EXPECT_NE(window->Layer1->frameIndex(), 0);
 }
