@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "app/elements.h"
 #include "app_test_support.h"
@@ -251,4 +252,23 @@ TEST(Window, SectionGeometry) {
     EXPECT_EQ(window->findChild<QLabel*>("pnBgCaption")->pos(), QPoint(8, 4));
     EXPECT_EQ(window->findChild<QLabel*>("pnItem7Caption")->text(), "PTT");
     EXPECT_EQ(window->findChild<QLabel*>("pnItem7Caption")->pos(), QPoint(12, 4));
+}
+
+TEST(Window, AboutShowsAFreshModalBoxEachTime) {
+    Window window;
+    std::vector<QWidget*> boxes;
+    for (int round = 0; round < 2; ++round) {
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            EXPECT_STREQ(box->metaObject()->className(), "TfmAbout");
+            boxes.push_back(box);
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(box, &escape);
+        });
+        window->About1->trigger();
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(window.script->errors.isEmpty());
 }
