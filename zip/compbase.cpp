@@ -112,6 +112,7 @@ std::uint32_t TCompBase::Compress() {
     written_ = failed_ = processed_ = 0;
     archiveWritten_ = false;
     totalSize_ = 0;
+    progressDone_ = 0;
     writtenPaths_.clear();
     currentFile_ = archiveFile_;
     if (archiveFile_.empty()) return 0;

@@ -59,7 +59,7 @@ std::uint64_t pump(DeflateStream& d, const std::uint8_t* input, std::size_t coun
 
 }  // namespace
 
-MemberData storeMember(FileStream& in, std::uint64_t size, FileStream& out, const std::function<void()>& afterBlock) {
+MemberData storeMember(FileStream& in, std::uint64_t size, FileStream& out, const BlockCallback& afterBlock) {
     MemberData result;
     result.stored = true;
     Crc32 crc;
@@ -70,7 +70,7 @@ MemberData storeMember(FileStream& in, std::uint64_t size, FileStream& out, cons
         readExactly(in, buffer.data(), count, crc);
         writeAll(out, buffer.data(), count);
         left -= count;
-        if (afterBlock) afterBlock();
+        if (afterBlock) afterBlock(size - left);
     }
     result.crc32 = crc.value();
     result.compressedSize = size;
@@ -78,7 +78,7 @@ MemberData storeMember(FileStream& in, std::uint64_t size, FileStream& out, cons
 }
 
 MemberData deflateMember(FileStream& in, std::uint64_t size, FileStream& out, int level,
-                         const std::function<void()>& afterBlock) {
+                         const BlockCallback& afterBlock) {
     MemberData result;
     Crc32 crc;
     std::vector<std::uint8_t> output(kDeflateBlockSize);
@@ -87,7 +87,7 @@ MemberData deflateMember(FileStream& in, std::uint64_t size, FileStream& out, in
         // Small enough to decide the store fallback before anything is written.
         std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
         readExactly(in, data.data(), data.size(), crc);
-        if (afterBlock) afterBlock();
+        if (afterBlock) afterBlock(size);
         result.crc32 = crc.value();
         if (storeInsteadOfDeflate(data, level)) {
             writeAll(out, data.data(), data.size());
@@ -108,7 +108,7 @@ MemberData deflateMember(FileStream& in, std::uint64_t size, FileStream& out, in
         readExactly(in, input.data(), count, crc);
         result.compressedSize += pump(d, input.data(), count, Z_NO_FLUSH, out, output);
         left -= count;
-        if (afterBlock) afterBlock();
+        if (afterBlock) afterBlock(size - left);
     }
     result.compressedSize += pump(d, nullptr, 0, Z_FINISH, out, output);
     result.crc32 = crc.value();

@@ -4,7 +4,7 @@
 // Contract: both read exactly `size` bytes from `in` (starting at its position) and append the
 // member data at `out`'s position. A source that ends early, or a short write, throws
 // platform::E_RAISE 25136; a zlib failure throws E_RAISE 25253 (out of memory) or 25136.
-// `afterBlock` runs after every block read (the pending-messages point).
+// `afterBlock(bytesReadSoFar)` runs after every block read (progress and pending messages).
 // The deflated data equals zlib's raw deflate (windowBits -15, memLevel 8, default strategy)
 // of the bytes at `level`, except when the store fallback (blockcost.h) decides to store.
 #include <cstdint>
@@ -20,12 +20,14 @@ struct MemberData {
     bool stored = false;  // written without deflate framing
 };
 
+using BlockCallback = std::function<void(std::uint64_t bytesRead)>;
+
 constexpr std::size_t kStoreBlockSize = 32768;
 constexpr std::size_t kDeflateBlockSize = 65536;
 
-MemberData storeMember(FileStream& in, std::uint64_t size, FileStream& out, const std::function<void()>& afterBlock);
+MemberData storeMember(FileStream& in, std::uint64_t size, FileStream& out, const BlockCallback& afterBlock);
 
 MemberData deflateMember(FileStream& in, std::uint64_t size, FileStream& out, int level,
-                         const std::function<void()>& afterBlock);
+                         const BlockCallback& afterBlock);
 
 }  // namespace zip

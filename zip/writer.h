@@ -18,6 +18,10 @@
 // Without FreshArchive an existing archive is updated: its members are kept (copied unchanged)
 // and files whose stored name is already a member are not added; a run that adds nothing leaves
 // the archive byte for byte as it was. An existing empty file counts as no archive.
+//
+// OnProgress reports percentages (of the current file, of all files to add) after every block.
+// Password is kept but not used: members are never encrypted. A run is not re-entrant: the
+// pending-messages hook must not start another Compress on the same writer.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -125,6 +129,7 @@ protected:
     std::uint32_t processed_ = 0;
     bool archiveWritten_ = false;
     std::uint64_t totalSize_ = 0;
+    std::uint64_t progressDone_ = 0;  // bytes of new members read so far (OnProgress)
     std::vector<std::string> writtenPaths_;
     std::string currentFile_;  // the file a failure concerns
 

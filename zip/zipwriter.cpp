@@ -112,7 +112,15 @@ void TZip::WriteMemberData(TEntry& entry, FileStream& source, LocalFileHeader& l
     const bool store =
         CompressMethod() == cmStore || (StoreAlreadyCompressedFiles && StoresByExtension(entry.StoredName));
     ProcessMessages();
-    const auto afterBlock = [this] { ProcessMessages(); };
+    const std::uint64_t doneBefore = progressDone_;
+    const std::uint64_t memberSize = local.uncompressedSize;
+    const auto afterBlock = [this, doneBefore, memberSize](std::uint64_t read) {
+        progressDone_ = doneBefore + read;
+        if (OnProgress)
+            OnProgress(*this, memberSize ? read * 100 / memberSize : 100,
+                       totalSize_ ? std::min<std::uint64_t>(progressDone_ * 100 / totalSize_, 100) : 100);
+        ProcessMessages();
+    };
     try {
         MemberData data;
         if (store) {

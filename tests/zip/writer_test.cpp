@@ -490,10 +490,16 @@ TEST_F(WriterTest, EventsAndPendingMessages) {
     writer.OnDeactivate = [&](TZipCommon&) { seen.push_back("deactivate"); };
     int pending = 0;
     platform::setPendingMessagesHook([&] { ++pending; });
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
+    writer.OnProgress = [&](TZipCommon&, std::uint64_t byFile, std::uint64_t byArchive) {
+        progress.push_back({byFile, byArchive});
+    };
     EXPECT_EQ(compress({file("a.txt", "aaaa"), file("skip.txt", "ssss")}), 1u);
     platform::setPendingMessagesHook({});
     // Once per line, once per file found, before the data and after the block of a.txt.
     EXPECT_GE(pending, 6);
+    // a.txt is half of what the list holds; skip.txt was never read.
+    EXPECT_EQ(progress, (std::vector<std::pair<std::uint64_t, std::uint64_t>>{{100, 50}}));
     EXPECT_EQ(seen, (std::vector<std::string>{"activate", "begin a.txt", "end a.txt ok", "begin skip.txt", "deactivate"}));
     const auto m = parseArchive(readFile(archivePath()));
     ASSERT_EQ(m.size(), 1u);  // a member not written gets no central header
