@@ -1,5 +1,6 @@
 // The editor: one main window, created with New theme, centred on the screen.
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 
 #include "app/mainwindow.h"
@@ -9,6 +10,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skarvel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Skarvel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("skarvel"));
+    QIcon icon;
+    for (const char* name : {"icon_48.png", "icon_128.png"}) icon.addPixmap(windowPixmap(name));
+    QApplication::setWindowIcon(icon);
     // Long archive runs let the window repaint and take input through this hook.
     platform::setPendingMessagesHook([] { QCoreApplication::processEvents(); });
 
