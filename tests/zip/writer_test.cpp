@@ -489,7 +489,11 @@ TEST_F(WriterTest, EventsAndPendingMessages) {
     };
     writer.OnDeactivate = [&](TZipCommon&) { seen.push_back("deactivate"); };
     int pending = 0;
-    platform::setPendingMessagesHook([&] { ++pending; });
+    bool sawTemporary = false;  // the archive is built in the temporary folder
+    platform::setPendingMessagesHook([&] {
+        ++pending;
+        sawTemporary = sawTemporary || !tempLeftovers(tmp.path()).empty();
+    });
     std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
     writer.OnProgress = [&](TZipCommon&, std::uint64_t byFile, std::uint64_t byArchive) {
         progress.push_back({byFile, byArchive});
@@ -498,6 +502,8 @@ TEST_F(WriterTest, EventsAndPendingMessages) {
     platform::setPendingMessagesHook({});
     // Once per line, once per file found, before the data and after the block of a.txt.
     EXPECT_GE(pending, 6);
+    EXPECT_TRUE(sawTemporary);
+    EXPECT_TRUE(tempLeftovers(tmp.path()).empty());
     // a.txt is half of what the list holds; skip.txt was never read.
     EXPECT_EQ(progress, (std::vector<std::pair<std::uint64_t, std::uint64_t>>{{100, 50}}));
     EXPECT_EQ(seen, (std::vector<std::string>{"activate", "begin a.txt", "end a.txt ok", "begin skip.txt", "deactivate"}));
