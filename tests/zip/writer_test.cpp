@@ -241,25 +241,30 @@ TEST_F(WriterTest, ZipinfoShowsHeaderValues) {
 }
 
 TEST_F(WriterTest, DeflatedDataEqualsZlibRawDeflate) {
-    const std::string data = ziptest::textBytes(300000, 9) + ziptest::randomBytes(70000, 9) + ziptest::textBytes(5000, 10);
-    const std::string source = file("mixed.txt", data);
+    // A streamed member (beyond the store-fallback size) and a small one decided in memory.
+    const std::string big = file("mixed.txt", ziptest::textBytes(300000, 9) + ziptest::randomBytes(70000, 9) +
+                                                  ziptest::textBytes(5000, 10));
+    const std::string small = file("small.txt", ziptest::textBytes(20000, 11));
     for (const auto& [type, level] : {std::pair{dtDeflateS, 1}, {dtDeflateF, 2}, {dtDeflateN, 7}, {dtDeflateX, 9}}) {
         SCOPED_TRACE(level);
         writer.SetDeflateType(type);
-        ASSERT_EQ(compress({source}, "l" + std::to_string(level) + ".nth"), 1u);
+        ASSERT_EQ(compress({big, small}, "l" + std::to_string(level) + ".nth"), 2u);
         const auto members = parseArchive(readFile(archivePath()));
-        ASSERT_EQ(members.size(), 1u);
-        EXPECT_EQ(members[0].local.method, 8);
-        const std::string expectedPath = dir.path() + "/expected.bin";
-        const auto r = runCommand("python3 -c 'import sys,zlib; c=zlib.compressobj(" + std::to_string(level) +
-                                  ", zlib.DEFLATED, -15); d=open(sys.argv[1],\"rb\").read(); "
-                                  "open(sys.argv[2],\"wb\").write(c.compress(d)+c.flush())' " +
-                                  quote(source) + " " + quote(expectedPath));
-        ASSERT_EQ(r.status, 0) << r.output;
-        EXPECT_TRUE(members[0].data == readFile(expectedPath));
+        ASSERT_EQ(members.size(), 2u);
         const std::uint16_t bits = level == 1 ? 6 : level == 2 ? 4 : level == 9 ? 2 : 0;
-        EXPECT_EQ(members[0].local.flag, bits);
-        EXPECT_EQ(members[0].central.flag, bits);
+        for (std::size_t i = 0; i < 2; ++i) {
+            const std::string source = i == 0 ? big : small;
+            EXPECT_EQ(members[i].local.method, 8);
+            const std::string expectedPath = dir.path() + "/expected.bin";
+            const auto r = runCommand("python3 -c 'import sys,zlib; c=zlib.compressobj(" + std::to_string(level) +
+                                      ", zlib.DEFLATED, -15); d=open(sys.argv[1],\"rb\").read(); "
+                                      "open(sys.argv[2],\"wb\").write(c.compress(d)+c.flush())' " +
+                                      quote(source) + " " + quote(expectedPath));
+            ASSERT_EQ(r.status, 0) << r.output;
+            EXPECT_TRUE(members[i].data == readFile(expectedPath)) << source;
+            EXPECT_EQ(members[i].local.flag, bits);
+            EXPECT_EQ(members[i].central.flag, bits);
+        }
     }
 }
 
