@@ -45,10 +45,12 @@ std::vector<Member> parseArchive(const std::string& archive) {
         Member m;
         m.central = *CentralFileHeader::decode(cd);
         m.name = std::string(cd.text(m.central.nameLength));
+        cd.skip(std::size_t(m.central.extraLength) + m.central.commentLength);
         ByteCursor lc(std::string_view(archive).substr(m.central.localHeaderOffset));
         m.local = *LocalFileHeader::decode(lc);
         EXPECT_EQ(std::string(lc.text(m.local.nameLength)), m.name);
-        m.data = std::string(lc.text(m.local.compressedSize));
+        lc.skip(m.local.extraLength);
+        m.data = std::string(lc.text(m.central.compressedSize));
         EXPECT_TRUE(lc.ok() && cd.ok());
         members.push_back(std::move(m));
     }
@@ -359,6 +361,23 @@ TEST_F(WriterTest, UpdateKeepsMembersAndAddsNewOnes) {
     const auto fresh = parseArchive(readFile(archivePath()));
     ASSERT_EQ(fresh.size(), 1u);
     EXPECT_EQ(fresh[0].name, "b.txt");
+}
+
+// Members of another tool's archive (extra fields, a data descriptor) are copied whole and the
+// offsets of the new central directory point at where they now stand.
+TEST_F(WriterTest, UpdatesAnInfoZipArchive) {
+    const std::string a = file("a.txt", ziptest::textBytes(4000));
+    const std::string archive = dir.path() + "/peer.zip";
+    const auto made = runCommand("cd " + quote(dir.path()) + " && zip -q peer.zip a.txt && echo piped | zip -q peer.zip -");
+    ASSERT_EQ(made.status, 0) << made.output;
+    EXPECT_EQ(compress({file("b.bin", ziptest::randomBytes(5000)), a}, "peer.zip"), 1u);
+    EXPECT_TRUE(writer.LastError().empty()) << writer.LastError().Text;
+    const auto r = runCommand("unzip -tq " + quote(archive));
+    EXPECT_EQ(r.status, 0) << r.output;
+    const auto m = parseArchive(readFile(archive));
+    ASSERT_EQ(m.size(), 3u);
+    EXPECT_EQ(m[1].name, "-");
+    EXPECT_EQ(m[2].name, "b.bin");
 }
 
 TEST_F(WriterTest, DeleteSwitch) {
