@@ -113,6 +113,7 @@ std::uint32_t TCompBase::Compress() {
     archiveWritten_ = false;
     totalSize_ = 0;
     progressDone_ = 0;
+    update_ = false;
     writtenPaths_.clear();
     currentFile_ = archiveFile_;
     if (archiveFile_.empty()) return 0;
@@ -153,6 +154,7 @@ void TCompBase::Run() {
         if (update) {
             update_ = true;
             oldArchive_ = FileStream::openRead(archiveFile_);
+            if (!oldArchive_) throw platform::EFOpenError(archiveFile_);
             ReadOldArchive();
             Report();
         }
