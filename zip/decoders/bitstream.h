@@ -85,12 +85,22 @@ protected:
         return distance > total_ ? 0 : window_[(total_ - distance) & kMask];
     }
 
-    // Copies `length` bytes from `distance` back; false once the limit has been reached.
+    // Copies `length` bytes from `distance` back; false once the limit has been reached. The
+    // bytes go one by one because source and destination may overlap (a run of one byte).
     bool copy(std::uint64_t distance, std::uint64_t length) {
-        for (std::uint64_t i = 0; i < length; ++i) {
-            if (!put(back(distance))) return false;
+        const bool complete = length <= limit_ - total_;
+        if (!complete) length = limit_ - total_;
+        std::uint8_t* const window = window_.data();
+        while (length > 0) {
+            const std::uint64_t untilFlush = kOutputBlock - (total_ - flushed_);
+            const std::uint64_t run = std::min(length, untilFlush);
+            for (std::uint64_t i = 0; i < run; ++i, ++total_) {
+                window[total_ & kMask] = distance > total_ ? 0 : window[(total_ - distance) & kMask];
+            }
+            length -= run;
+            if (total_ - flushed_ == kOutputBlock) flush();
         }
-        return true;
+        return complete && total_ < limit_;
     }
 
     bool atLimit() const { return total_ >= limit_; }
