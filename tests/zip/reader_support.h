@@ -60,6 +60,7 @@ struct Member {
     std::string extra;
     std::string packed;
     long long declaredSize = -1;
+    std::uint32_t dosDateTime = 0x5A8C6A0F;  // 2025-04-12 13:16:30
 };
 
 inline std::string packedData(const Member& m) {
@@ -79,7 +80,7 @@ inline std::string assemble(const std::vector<Member>& members, bool withCentral
         zip::LocalFileHeader local;
         local.flag = m.flag;
         local.method = m.method;
-        local.setDosDateTime(0x5A8C6A0F);  // 2025-04-12 13:16:30
+        local.setDosDateTime(m.dosDateTime);
         local.crc32 = zip::crc32Of(m.data);
         local.compressedSize = static_cast<std::uint32_t>(packed.size());
         local.uncompressedSize = static_cast<std::uint32_t>(m.declaredSize >= 0 ? m.declaredSize : m.data.size());

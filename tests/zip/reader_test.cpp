@@ -325,6 +325,15 @@ TEST(Settings, OverwriteAndDates) {
     ASSERT_EQ(::stat((out + "a.txt").c_str(), &info), 0);
     EXPECT_GE(info.st_mtime + 2, before);
 
+    // daMaxFileDate: every file gets the latest date-time word of the walk.
+    ziptest::writeFile(temp.path() + "/two.zip", assemble({{.name = "old.txt", .data = "o", .dosDateTime = 0x4A8C6A0F},
+                                                           {.name = "new.txt", .data = "n", .dosDateTime = 0x5B8C6A0F}}));
+    reader.SetArchiveFile(temp.path() + "/two.zip");
+    reader.DateAttribute = zip::daMaxFileDate;
+    EXPECT_EQ(reader.ExtractFiles(), 2u);
+    EXPECT_EQ(platform::fileDosDateTime(out + "old.txt"), 0x5B8C6A0Fu);
+    EXPECT_EQ(platform::fileDosDateTime(out + "new.txt"), 0x5B8C6A0Fu);
+
     reader.CpuType = zip::cpt80486;
     reader.ExtractFiles();
     EXPECT_EQ(reader.CpuType, zip::cptAuto);
