@@ -15,9 +15,10 @@
 
 namespace {
 
+// Removed again when the fuzzer exits normally.
 const std::string& workFolder() {
-    static const std::string folder = platform::createTempFolder("zipfuzz");
-    return folder;
+    static const platform::TempFolder folder("zipfuzz");
+    return folder.path();
 }
 
 // Names in `folder` other than "." and "..".
