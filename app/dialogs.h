@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <deque>
 #include <optional>
+#include <utility>
 
 class Dialogs {
 public:
@@ -62,9 +63,11 @@ public:
 
 private:
     static std::optional<QString> next(std::deque<std::optional<QString>>& queue) {
-        if (queue.empty()) return std::nullopt;
-        auto answer = queue.front();
-        queue.pop_front();
+        std::optional<QString> answer;
+        if (!queue.empty()) {
+            if (queue.front()) answer.emplace(*queue.front());
+            queue.pop_front();
+        }
         return answer;
     }
 };

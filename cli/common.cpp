@@ -7,6 +7,17 @@
 
 namespace cli {
 
+namespace {
+std::vector<std::string>& storedCommandLine() {
+    static std::vector<std::string> arguments;
+    return arguments;
+}
+}  // namespace
+
+const std::vector<std::string>& commandLine() { return storedCommandLine(); }
+
+void setCommandLine(int argc, char** argv) { storedCommandLine().assign(argv + 1, argv + argc); }
+
 void fail(const std::string& message, int code) {
     std::cerr << "skarvel-cli: " << message << '\n';
     throw ExitCode{code};

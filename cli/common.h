@@ -2,6 +2,7 @@
 // Shared pieces of skarvel-cli: exit codes, error reporting and byte-exact JSON strings.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -20,6 +21,10 @@ struct ExitCode {
 // A JSON string literal of raw bytes: valid UTF-8 is kept as it is, any other byte >= 0x80
 // becomes \u00XX; quotes, backslashes and control characters are escaped.
 std::string jsonString(std::string_view bytes);
+
+// The arguments after the program name, as given (kept by main for forwarding).
+const std::vector<std::string>& commandLine();
+void setCommandLine(int argc, char** argv);
 
 // Subcommands, one registration function per file.
 void registerZip(CLI::App& app);

@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 
 int main(int argc, char** argv) {
+    cli::setCommandLine(argc, argv);
     CLI::App app{"Skarvel theme package tool: the editor's workflows without a window", "skarvel-cli"};
     app.set_version_flag("--version", "skarvel-cli " SKARVEL_VERSION);
     app.require_subcommand(1);
