@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -12,7 +13,6 @@
 #include "platform/tempfile.h"
 #include "resources/embedded.h"
 #include "theme/descriptor.h"
-#include "theme/progress.h"
 #include "zip/writer.h"
 
 namespace theme {
@@ -128,8 +128,9 @@ std::string SaveWorkflow::run(const ThemeView& view, const std::string& chosenNa
     Zip1.FreshArchive = true;
     Zip1.FileSpec = files;
     if (onProgress)
-        Zip1.OnProgress = [this, &Zip1](zip::TZipCommon&, std::uint64_t, std::uint64_t byArchive) {
-            onProgress(percentOf(byArchive, Zip1.TotalSize()));
+        // The writer reports the share of the whole run in percent.
+        Zip1.OnProgress = [this](zip::TZipCommon&, std::uint64_t, std::uint64_t percentOfRun) {
+            onProgress(static_cast<int>(std::min<std::uint64_t>(percentOfRun, 100)));
         };
     Zip1.SetArchiveFile(staged);
 

@@ -217,19 +217,31 @@ TEST_F(FileOpsTest, CommandsAreIgnoredWhileARunGoesOn) {
     const QString wall = writePicture(folder, "w.png", filled(10, 10, Qt::red));
     loadElement(*window, 201, wall);
     bool sawBusy = false, sawBar = false;
+    int progress = 0;
     platform::setPendingMessagesHook([&] {
         sawBusy = sawBusy || window->busy();
         sawBar = sawBar || !window->ProgressBar1->isHidden();
+        progress = std::max(progress, window->ProgressBar1->value());
         window->sbNew->click();  // would clear the wallpaper if it ran
         window->sbSave->click();
     });
     window.script->saveNames.push_back(path("t.nth"));
     window.script->saveNames.push_back(path("second.nth"));
     window->sbSaveClick();
-    platform::setPendingMessagesHook(nullptr);
     EXPECT_TRUE(sawBusy);
     EXPECT_TRUE(sawBar);
+    EXPECT_GT(progress, 50) << "the progress bar follows the writer";
     EXPECT_EQ(text(*window, 201), wall);
+
+    sawBusy = sawBar = false;
+    progress = 0;
+    window.script->themes.push_back(path("t.nth"));
+    window.script->folders.push_back(path("o"));
+    window->sbOpenClick();
+    platform::setPendingMessagesHook(nullptr);
+    EXPECT_TRUE(sawBusy);
+    EXPECT_GT(progress, 0) << "the progress bar follows the reader";
+    EXPECT_EQ(text(*window, 201), path("o") + "/files/w.png") << "New did not run during Open";
     EXPECT_FALSE(QFile::exists(path("second.nth")));
     EXPECT_FALSE(window->busy());
 }
