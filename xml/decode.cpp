@@ -60,8 +60,11 @@ void appendUtf8AsWin1252(std::string_view run, std::string& out) {
     while (i < n) {
         const auto b = static_cast<unsigned char>(run[i]);
         if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
+            // Copy the whole stretch of ASCII at once.
+            size_t end = i + 1;
+            while (end < n && static_cast<unsigned char>(run[end]) < 0x80) ++end;
+            out.append(run.substr(i, end - i));
+            i = end;
             continue;
         }
         auto next = [&](size_t k) { return static_cast<unsigned char>(run[i + k]) & 0x3Fu; };

@@ -380,7 +380,11 @@ void TXmlParser::completeAttributes() {
 
 void TXmlParser::processValue(TAttr& attr) {
     std::string& value = attr.Value;
-    if (value.find('&') != std::string::npos) value = characterPass(entityPass(value, 0));
+    if (value.find('&') != std::string::npos) {
+        run_.clear();
+        entityPass(value, 0, run_);
+        value = characterPass(run_);
+    }
     if (attr.DeclaredType != dtNone && attr.DeclaredType != dtCData) {
         collapseWhite(value);
     } else {
@@ -431,8 +435,7 @@ bool TXmlParser::mayExpand(size_t bytes, size_t depth) {
     return true;
 }
 
-std::string TXmlParser::entityPass(std::string_view value, size_t depth) {
-    std::string out;
+void TXmlParser::entityPass(std::string_view value, size_t depth, std::string& out) {
     size_t i = 0;
     for (;;) {
         const size_t amp = value.find('&', i);
@@ -452,18 +455,23 @@ std::string TXmlParser::entityPass(std::string_view value, size_t depth) {
             out.append(reference);  // undeclared, or past a bound: kept as written
             continue;
         }
+        // The replacement goes through the pass itself, straight into the output.
         if (!entity->Value.empty()) {
-            out += entityPass(entity->Value, depth + 1);
+            entityPass(entity->Value, depth + 1, out);
         } else if (auto scanner = OpenExternal(entity->SystemLiteral, entity->PubidLiteral, entity->NDataName)) {
-            out += entityPass(std::string(scanner->Text(), scanner->TextSize()), depth + 1);
+            entityPass(std::string_view(scanner->Text(), scanner->TextSize()), depth + 1, out);
         }
     }
     out.append(value.substr(i));
-    return out;
 }
 
 std::string TXmlParser::parameterPass(std::string_view value, size_t depth) {
     std::string out;
+    parameterPass(value, depth, out);
+    return out;
+}
+
+void TXmlParser::parameterPass(std::string_view value, size_t depth, std::string& out) {
     size_t i = 0;
     for (;;) {
         const size_t percent = value.find('%', i);
@@ -474,13 +482,12 @@ std::string TXmlParser::parameterPass(std::string_view value, size_t depth) {
         out.append(value.substr(i, percent - i));
         const TEntityDef* entity = parameterEntities_.Find(name);
         if (entity && mayExpand(entity->Value.size(), depth))
-            out += parameterPass(entity->Value, depth + 1);
+            parameterPass(entity->Value, depth + 1, out);
         else
             out.append(value.substr(percent, semi - percent + 1));
         i = semi + 1;
     }
     out.append(value.substr(i));
-    return out;
 }
 
 }  // namespace xml

@@ -164,7 +164,9 @@ private:
     bool mayExpand(size_t bytes, size_t depth);
 
     // Passes over strings.
-    std::string entityPass(std::string_view value, size_t depth);
+    // Both append to `out`; a replacement goes through the pass before it is appended.
+    void entityPass(std::string_view value, size_t depth, std::string& out);
+    void parameterPass(std::string_view value, size_t depth, std::string& out);
     std::string parameterPass(std::string_view value, size_t depth);
 
     // The document type declaration (dtd.cpp).
