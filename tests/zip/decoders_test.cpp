@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/zip/zip_test_support.h"
 #include "zip/decoders/decoder.h"
 
 namespace {
@@ -19,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-const fs::path kVectors = fs::path(SKARVEL_SOURCE_DIR) / ".." / "shared" / "zipvectors";
+const fs::path kVectors = ziptest::zipVectorsFolder();
 
 Bytes readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -117,7 +118,7 @@ bool peerBytes(const fs::path& archive, Bytes& out) {
 class VectorArchives : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::is_directory(kVectors)) GTEST_SKIP() << "no test vectors at " << kVectors << "; skipped";
+        if (kVectors.empty()) GTEST_SKIP() << "no folder of test vectors (set SKARVEL_ZIPVECTORS); skipped";
     }
 };
 

@@ -6,16 +6,17 @@
 
 #include "platform/tempfile.h"
 #include "reader_support.h"
+#include "tests/zip/zip_test_support.h"
 
 namespace {
 
 using namespace readertest;
 
-const fs::path kVectors = fs::path(SKARVEL_SOURCE_DIR) / ".." / "shared" / "zipvectors";
+const fs::path kVectors = ziptest::zipVectorsFolder();
 
 std::vector<fs::path> vectorArchives() {
     std::vector<fs::path> archives;
-    if (!fs::is_directory(kVectors)) return archives;
+    if (kVectors.empty()) return archives;
     for (const auto& entry : fs::directory_iterator(kVectors)) {
         if (entry.path().filename() != "MANIFEST.txt") archives.push_back(entry.path());
     }
@@ -25,7 +26,7 @@ std::vector<fs::path> vectorArchives() {
 
 TEST(VectorExtraction, EveryMemberPassesItsCrcAndMatchesInfoZip) {
     const auto archives = vectorArchives();
-    if (archives.empty()) GTEST_SKIP() << "no test vectors at " << kVectors << "; skipped";
+    if (archives.empty()) GTEST_SKIP() << "no folder of test vectors (set SKARVEL_ZIPVECTORS); skipped";
     const bool haveUnzip = ziptest::haveTool("unzip");
     platform::TempFolder temp("zipvectors");
     std::uint32_t extracted = 0;
