@@ -2,9 +2,11 @@
 # Installs the Debian packages the project needs, only those that are missing.
 set -euo pipefail
 
+# libwmf cannot start without its font set (fonts-urw-base35, only a recommendation of its package),
+# and then rejects every WMF.
 packages=(
   g++ cmake make pkg-config
-  qt6-base-dev qt6-svg-dev libqt6svg6-dev zlib1g-dev libjpeg62-turbo-dev libwmf-dev libemf2svg-dev
+  qt6-base-dev qt6-svg-dev libqt6svg6-dev zlib1g-dev libjpeg62-turbo-dev libwmf-dev fonts-urw-base35 libemf2svg-dev
   libgtest-dev libcli11-dev
   zip unzip 7zip python3 expat xvfb xauth fonts-dejavu-core
 )
