@@ -1,5 +1,3 @@
 #pragma once
 // Shows a fresh About box modally and releases it when the modal loop returns.
-class QWidget;
-
-void showAboutBox(QWidget* owner);
+void showAboutBox();

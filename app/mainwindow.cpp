@@ -299,7 +299,7 @@ void TfmMain::connectHandlers() {
 
 void TfmMain::N6Click() { close(); }
 
-void TfmMain::About1Click() { showAboutBox(this); }
+void TfmMain::About1Click() { showAboutBox(); }
 
 void TfmMain::runHandler(const std::function<void()>& handler) {
     try {

@@ -129,8 +129,7 @@ TEST_F(AboutTest, EachShowingIsAFreshBoxThatIsGoneAfterwards)
     std::vector<QPointer<TfmAbout>> shown;
     for (int i = 0; i < 2; ++i) {
         ASSERT_EQ(aboutBoxesAlive(), 0);
-        QWidget owner;
-        TfmAbout about(&owner);  // the way the main window shows it
+        TfmAbout about;
         shown.push_back(&about);
         EXPECT_EQ(execAndClose(about, [](TfmAbout& box) {
                       EXPECT_EQ(box.focusWidget(), box.cxButton1);  // focus starts on OK

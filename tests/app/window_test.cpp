@@ -254,7 +254,7 @@ TEST(Window, SectionGeometry) {
     EXPECT_EQ(window->findChild<QLabel*>("pnItem7Caption")->pos(), QPoint(12, 4));
 }
 
-TEST(Window, AboutShowsAFreshModalBoxEachTime) {
+TEST(Window, AboutShowsAFreshApplicationModalBoxWithoutOwnerEachTime) {
     Window window;
     std::vector<QWidget*> boxes;
     for (int round = 0; round < 2; ++round) {
@@ -262,6 +262,8 @@ TEST(Window, AboutShowsAFreshModalBoxEachTime) {
             QWidget* box = QApplication::activeModalWidget();
             ASSERT_NE(box, nullptr);
             EXPECT_STREQ(box->metaObject()->className(), "TfmAbout");
+            EXPECT_EQ(box->parentWidget(), nullptr);
+            EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
             boxes.push_back(box);
             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QApplication::sendEvent(box, &escape);
