@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QProgressBar>
+#include <QTimer>
 
 #include "app/mainwindow.h"
 #include "platform/errors.h"
@@ -106,7 +107,10 @@ void TfmMain::sbSaveClick() {
 
 void TfmMain::sbOpenClick() {
     const std::optional<QString> package = dialogs_->openTheme();
-    if (!package) return;
+    if (package) openPackage(*package);
+}
+
+void TfmMain::openPackage(const QString& package) {
     const std::optional<QString> folder =
         dialogs_->browseFolder(QString::fromUtf8(kFolderPrompt), initialUnpackFolder());
     if (!folder) return;
@@ -114,7 +118,7 @@ void TfmMain::sbOpenClick() {
     open.confirmEmptying = [this](const std::string& warning) {
         return dialogs_->confirmWarning(QString::fromStdString(warning));
     };
-    runOpen(*this, open, toStd(*package), toStd(*folder),
+    runOpen(*this, open, toStd(package), toStd(*folder),
             [this](const std::string& message) { ShowError(QString::fromStdString(message)); });
 }
 
@@ -122,4 +126,12 @@ void openThemeInto(TfmMain& window, const std::string& package, const std::strin
     theme::OpenWorkflow open;
     open.confirmEmptying = [](const std::string&) { return true; };
     runOpen(window, open, package, folder, [](const std::string& message) { throw platform::Error(message); });
+}
+
+void openPackageFromCommandLine(TfmMain& window, const QStringList& arguments) {
+    if (arguments.size() < 2) return;
+    const QString package = arguments.at(1);
+    QTimer::singleShot(0, &window, [&window, package] {
+        window.runHandler([&window, package] { window.openPackage(package); });
+    });
 }

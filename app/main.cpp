@@ -1,8 +1,10 @@
-// The editor: one main window, created with New theme, centred on the screen.
+// The editor: one main window, created with New theme, centred on the screen. A package named
+// on the command line (a file manager's "Open with") is opened once the window shows.
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
 
+#include "app/fileops.h"
 #include "app/mainwindow.h"
 #include "platform/pending.h"
 
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
         window.move(frame.topLeft());
     }
     window.show();
+    openPackageFromCommandLine(window, QCoreApplication::arguments());
     const int result = application.exec();
     platform::setPendingMessagesHook(nullptr);
     return result;

@@ -39,6 +39,9 @@ public:
     // ---- Handlers (each runs inside runHandler when a control triggers it)
     void FormCreate();  // New theme
     void sbOpenClick();
+    // Open from the folder browser on, for a package chosen outside the open dialog (the
+    // command line of a file manager's "Open with").
+    void openPackage(const QString& package);
     void sbSaveClick();
     void N6Click();  // Exit
     void About1Click();

@@ -212,6 +212,28 @@ TEST_F(FileOpsTest, DamagedPackageIsReportedAfterLoadingWhatItCan) {
     EXPECT_EQ(text(*opened, 202), path("o") + "/files/bg.png");
 }
 
+TEST_F(FileOpsTest, PackageOnTheCommandLineOpensOnceTheEventLoopRuns) {
+    Window saved;
+    const QString wall = writePicture(folder, "w.png", filled(12, 12, Qt::blue));
+    loadElement(*saved, 201, wall);
+    saved.script->saveNames.push_back(path("cmd.nth"));
+    saved->sbSaveClick();
+
+    Window window;
+    openPackageFromCommandLine(*window, {"skarvel"});  // no package: nothing is asked
+    window.script->folders.push_back(path("u"));
+    openPackageFromCommandLine(*window, {"skarvel", path("cmd.nth")});
+    EXPECT_TRUE(window.script->folderPrompts.isEmpty());  // not before the loop runs
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.script->folderPrompts.size(), 2);
+    EXPECT_EQ(text(*window, 201), path("u") + "/files/w.png");
+
+    openPackageFromCommandLine(*window, {"skarvel", path("absent.nth")});
+    window.script->folders.push_back(path("v"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.script->errors.size(), 1);  // the failure reaches the error display
+}
+
 TEST_F(FileOpsTest, CommandsAreIgnoredWhileARunGoesOn) {
     Window window;
     const QString wall = writePicture(folder, "w.png", filled(10, 10, Qt::red));
