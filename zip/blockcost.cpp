@@ -85,8 +85,13 @@ struct Tally {
 // A hash-chain LZ77 parse with the level's parameters, the way a deflater finds its matches.
 class Parser {
 public:
-    Parser(std::span<const std::uint8_t> data, const LevelParameters& p)
-        : data_(data), p_(p), head_(std::size_t(1) << kHashBits, -1), prev_(data.size(), -1) {}
+    // A chain entry is always written when its position is inserted, before it is read, so
+    // only the heads need clearing.
+    Parser(std::span<const std::uint8_t> data, const LevelParameters& p, ParseMemory& memory)
+        : data_(data), p_(p), head_(memory.head), prev_(memory.prev) {
+        head_.assign(std::size_t(1) << kHashBits, -1);
+        if (prev_.size() < data.size()) prev_.resize(data.size());
+    }
 
     Tally run() {
         if (p_.lazyEvaluation)
@@ -123,14 +128,18 @@ private:
         int best = bestSoFar;
         while (candidate >= limit && candidate >= 0 && chain-- > 0) {
             const std::size_t c = std::size_t(candidate);
-            int length = 0;
+            candidate = prev_[c];
+            // A candidate that differs at the first byte, or where the best match so far ends,
+            // cannot be longer than it.
+            if (best >= maxLength) break;
+            if (data_[c + best] != data_[cur + best] || data_[c] != data_[cur]) continue;
+            int length = 1;
             while (length < maxLength && data_[c + length] == data_[cur + length]) ++length;
             if (length > best) {
                 best = length;
                 distance_ = cur - c;
                 if (length >= nice) break;
             }
-            candidate = prev_[c];
         }
         return best;
     }
@@ -194,8 +203,8 @@ private:
 
     std::span<const std::uint8_t> data_;
     LevelParameters p_;
-    std::vector<std::int32_t> head_;
-    std::vector<std::int32_t> prev_;
+    std::vector<std::int32_t>& head_;
+    std::vector<std::int32_t>& prev_;
     std::size_t distance_ = 0;
     Tally tally_;
 };
@@ -317,13 +326,18 @@ int fixedLiteralLength(int code) {
 }  // namespace
 
 BlockCost blockCost(std::span<const std::uint8_t> data, int level) {
+    ParseMemory memory;
+    return blockCost(data, level, memory);
+}
+
+BlockCost blockCost(std::span<const std::uint8_t> data, int level, ParseMemory& memory) {
     BlockCost cost;
     cost.storedBytes = data.size() + 4;
     if (data.size() > kMaxFallbackSize) {
         cost.symbols = kMaxBlockSymbols + 1;  // never one block worth storing; not parsed
         return cost;
     }
-    const Tally tally = Parser(data, kLevels[std::clamp(level, 1, 9)]).run();
+    const Tally tally = Parser(data, kLevels[std::clamp(level, 1, 9)], memory).run();
     cost.symbols = tally.symbols;
 
     const std::vector<int> literalLengths =
@@ -345,9 +359,9 @@ BlockCost blockCost(std::span<const std::uint8_t> data, int level) {
     return cost;
 }
 
-bool storeInsteadOfDeflate(std::span<const std::uint8_t> data, int level) {
+bool storeInsteadOfDeflate(std::span<const std::uint8_t> data, int level, ParseMemory& memory) {
     if (data.empty() || data.size() > kMaxFallbackSize) return false;
-    const BlockCost cost = blockCost(data, level);
+    const BlockCost cost = blockCost(data, level, memory);
     if (cost.symbols > kMaxBlockSymbols) return false;
     return cost.storedBytes <= cost.dynamicBytes && cost.dynamicBytes < cost.fixedBytes;
 }

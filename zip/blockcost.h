@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace zip {
 
@@ -23,11 +24,18 @@ struct BlockCost {
     std::uint64_t fixedBytes = 0;
 };
 
+// Working memory of the parse (hash heads and chains). A caller that examines many files keeps
+// one and passes it each time, so the memory is allocated once.
+struct ParseMemory {
+    std::vector<std::int32_t> head, prev;
+};
+
 // Costs of `data` as one deflate block at `level` (1..9). Data above kMaxFallbackSize is not
 // parsed: it reports more than kMaxBlockSymbols symbols and no sizes.
+BlockCost blockCost(std::span<const std::uint8_t> data, int level, ParseMemory& memory);
 BlockCost blockCost(std::span<const std::uint8_t> data, int level);
 
 // The fallback rule above.
-bool storeInsteadOfDeflate(std::span<const std::uint8_t> data, int level);
+bool storeInsteadOfDeflate(std::span<const std::uint8_t> data, int level, ParseMemory& memory);
 
 }  // namespace zip

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/errors.h"
-#include "zip/blockcost.h"
 #include "zip/component.h"
 #include "zip/records.h"
 #include "zip/stream.h"
@@ -28,47 +27,58 @@ void readExactly(FileStream& in, std::uint8_t* buffer, std::size_t count, Crc32&
     crc.update(buffer, count);
 }
 
-struct DeflateStream {
+}  // namespace
+
+struct MemberWriter::Zlib {
     z_stream z{};
-    explicit DeflateStream(int level) {
+    int level;
+    explicit Zlib(int level) : level(level) {
         if (deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) raise(kMsgOutOfMemory);
     }
-    ~DeflateStream() { deflateEnd(&z); }
-    DeflateStream(const DeflateStream&) = delete;
-    DeflateStream& operator=(const DeflateStream&) = delete;
+    ~Zlib() { deflateEnd(&z); }
+    Zlib(const Zlib&) = delete;
+    Zlib& operator=(const Zlib&) = delete;
 };
 
+MemberWriter::MemberWriter() : input_(kDeflateBlockSize), output_(kDeflateBlockSize) {}
+
+MemberWriter::~MemberWriter() = default;
+
+MemberWriter::Zlib& MemberWriter::zlibAt(int level) {
+    if (zlib_ && zlib_->level == level && deflateReset(&zlib_->z) == Z_OK) return *zlib_;
+    zlib_.reset();
+    zlib_ = std::make_unique<Zlib>(level);
+    return *zlib_;
+}
+
 // Feeds `input` to the deflater and writes whatever it produces; returns the bytes written.
-std::uint64_t pump(DeflateStream& d, const std::uint8_t* input, std::size_t count, int flush, FileStream& out,
-                   std::vector<std::uint8_t>& buffer) {
+std::uint64_t MemberWriter::pump(const std::uint8_t* input, std::size_t count, int flush, FileStream& out) {
+    z_stream& z = zlib_->z;
     std::uint64_t written = 0;
-    d.z.next_in = const_cast<Bytef*>(input);
-    d.z.avail_in = static_cast<uInt>(count);
+    z.next_in = const_cast<Bytef*>(input);
+    z.avail_in = static_cast<uInt>(count);
     for (;;) {
-        d.z.next_out = buffer.data();
-        d.z.avail_out = static_cast<uInt>(buffer.size());
-        const int status = deflate(&d.z, flush);
+        z.next_out = output_.data();
+        z.avail_out = static_cast<uInt>(output_.size());
+        const int status = ::deflate(&z, flush);
         if (status == Z_STREAM_ERROR) raise(kMsgWriteError);
-        const std::size_t produced = buffer.size() - d.z.avail_out;
-        writeAll(out, buffer.data(), produced);
+        const std::size_t produced = output_.size() - z.avail_out;
+        writeAll(out, output_.data(), produced);
         written += produced;
-        if (flush == Z_FINISH ? status == Z_STREAM_END : d.z.avail_out != 0) break;
+        if (flush == Z_FINISH ? status == Z_STREAM_END : z.avail_out != 0) break;
     }
     return written;
 }
 
-}  // namespace
-
-MemberData storeMember(FileStream& in, std::uint64_t size, FileStream& out, const BlockCallback& afterBlock) {
+MemberData MemberWriter::store(FileStream& in, std::uint64_t size, FileStream& out, const BlockCallback& afterBlock) {
     MemberData result;
     result.stored = true;
     Crc32 crc;
-    std::vector<std::uint8_t> buffer(kStoreBlockSize);
     std::uint64_t left = size;
     while (left > 0) {
-        const std::size_t count = std::size_t(std::min<std::uint64_t>(left, buffer.size()));
-        readExactly(in, buffer.data(), count, crc);
-        writeAll(out, buffer.data(), count);
+        const std::size_t count = std::size_t(std::min<std::uint64_t>(left, kStoreBlockSize));
+        readExactly(in, input_.data(), count, crc);
+        writeAll(out, input_.data(), count);
         left -= count;
         if (afterBlock) afterBlock(size - left);
     }
@@ -77,40 +87,38 @@ MemberData storeMember(FileStream& in, std::uint64_t size, FileStream& out, cons
     return result;
 }
 
-MemberData deflateMember(FileStream& in, std::uint64_t size, FileStream& out, int level,
-                         const BlockCallback& afterBlock) {
+MemberData MemberWriter::deflate(FileStream& in, std::uint64_t size, FileStream& out, int level,
+                                 const BlockCallback& afterBlock) {
     MemberData result;
     Crc32 crc;
-    std::vector<std::uint8_t> output(kDeflateBlockSize);
 
     if (size <= kMaxFallbackSize) {
         // Small enough to decide the store fallback before anything is written.
-        std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-        readExactly(in, data.data(), data.size(), crc);
+        whole_.resize(static_cast<std::size_t>(size));
+        readExactly(in, whole_.data(), whole_.size(), crc);
         if (afterBlock) afterBlock(size);
         result.crc32 = crc.value();
-        if (storeInsteadOfDeflate(data, level)) {
-            writeAll(out, data.data(), data.size());
+        if (storeInsteadOfDeflate(whole_, level, parse_)) {
+            writeAll(out, whole_.data(), whole_.size());
             result.compressedSize = size;
             result.stored = true;
             return result;
         }
-        DeflateStream d(level);
-        result.compressedSize = pump(d, data.data(), data.size(), Z_FINISH, out, output);
+        zlibAt(level);
+        result.compressedSize = pump(whole_.data(), whole_.size(), Z_FINISH, out);
         return result;
     }
 
-    DeflateStream d(level);
-    std::vector<std::uint8_t> input(kDeflateBlockSize);
+    zlibAt(level);
     std::uint64_t left = size;
     while (left > 0) {
-        const std::size_t count = std::size_t(std::min<std::uint64_t>(left, input.size()));
-        readExactly(in, input.data(), count, crc);
-        result.compressedSize += pump(d, input.data(), count, Z_NO_FLUSH, out, output);
+        const std::size_t count = std::size_t(std::min<std::uint64_t>(left, input_.size()));
+        readExactly(in, input_.data(), count, crc);
+        result.compressedSize += pump(input_.data(), count, Z_NO_FLUSH, out);
         left -= count;
         if (afterBlock) afterBlock(size - left);
     }
-    result.compressedSize += pump(d, nullptr, 0, Z_FINISH, out, output);
+    result.compressedSize += pump(nullptr, 0, Z_FINISH, out);
     result.crc32 = crc.value();
     return result;
 }

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "zip/component.h"
+#include "zip/deflater.h"
 #include "zip/filelist.h"
 
 namespace zip {
@@ -159,12 +160,14 @@ protected:
 private:
     bool StoresByExtension(const std::string& storedName) const;
     void WriteMemberData(TEntry& entry, FileStream& source, LocalFileHeader& local, std::uint64_t headerOffset);
+    MemberWriter& memberWriter();
 
     // The walk over the old archive's central directory.
     EndRecord oldEnd_;
     std::uint64_t oldPosition_ = 0;
     CentralFileHeader oldHeader_;
     std::string oldName_, oldExtra_, oldComment_;
+    std::unique_ptr<MemberWriter> memberWriter_;  // made at the first member, kept for the rest
 };
 
 }  // namespace zip

@@ -108,6 +108,11 @@ void TZip::WriteMember(TEntry& entry) {
     if (OnEnd) OnEnd(*this, entry.Key, true);
 }
 
+MemberWriter& TZip::memberWriter() {
+    if (!memberWriter_) memberWriter_ = std::make_unique<MemberWriter>();
+    return *memberWriter_;
+}
+
 void TZip::WriteMemberData(TEntry& entry, FileStream& source, LocalFileHeader& local, std::uint64_t headerOffset) {
     const bool store =
         CompressMethod() == cmStore || (StoreAlreadyCompressedFiles && StoresByExtension(entry.StoredName));
@@ -124,10 +129,10 @@ void TZip::WriteMemberData(TEntry& entry, FileStream& source, LocalFileHeader& l
     try {
         MemberData data;
         if (store) {
-            data = storeMember(source, local.uncompressedSize, *temp_, afterBlock);
+            data = memberWriter().store(source, local.uncompressedSize, *temp_, afterBlock);
             local.method = kMethodStored;
         } else {
-            data = deflateMember(source, local.uncompressedSize, *temp_, DeflateLevel(), afterBlock);
+            data = memberWriter().deflate(source, local.uncompressedSize, *temp_, DeflateLevel(), afterBlock);
             local.method = data.stored ? kMethodStored : kMethodDeflated;
             local.flag |= DeflateFlagBits();
         }

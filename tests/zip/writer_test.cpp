@@ -303,6 +303,16 @@ TEST_F(WriterTest, StoreFallbackForOneBlockThatDoesNotShrink) {
     EXPECT_LE(cost.symbols, kMaxBlockSymbols);
     EXPECT_LE(cost.storedBytes, cost.dynamicBytes);
     EXPECT_LT(cost.dynamicBytes, cost.fixedBytes);
+
+    // Working memory left over from the files before gives the same costs as fresh memory.
+    ParseMemory reused;
+    for (const auto& c : cases) {
+        const std::span<const std::uint8_t> bytes{reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size()};
+        const BlockCost fresh = blockCost(bytes, 9), again = blockCost(bytes, 9, reused);
+        EXPECT_EQ(again.symbols, fresh.symbols) << c.label;
+        EXPECT_EQ(again.dynamicBytes, fresh.dynamicBytes) << c.label;
+        EXPECT_EQ(again.fixedBytes, fresh.fixedBytes) << c.label;
+    }
 }
 
 TEST_F(WriterTest, EmptyFileAndStoreList) {
