@@ -4,14 +4,8 @@
 // screen for one mode. Used by `skarvel-cli preview`.
 #include <QImage>
 #include <QString>
-#include <optional>
-#include <string_view>
 
 class TfmMain;
-
-// The element tag of an icon by its descriptor item_id ("messages", "contacts", ...) and size;
-// nothing for an unknown id.
-std::optional<int> iconTag(std::string_view itemId, bool large);
 
 // True for the fifteen preview modes (201, 202, 203, 210, 1 to 11).
 bool isPreviewMode(int mode);

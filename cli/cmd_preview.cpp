@@ -27,25 +27,6 @@ struct PreviewOptions {
     std::string output;
 };
 
-struct IconFile {
-    int tag;
-    std::string path;
-};
-
-// "ID:SIZE=FILE" with ID an item_id of the icon table and SIZE large or small.
-IconFile parseIcon(const std::string& text) {
-    const size_t colon = text.find(':');
-    const size_t equals = text.find('=', colon == std::string::npos ? 0 : colon);
-    if (colon == std::string::npos || equals == std::string::npos)
-        fail("--icon expects ID:SIZE=FILE, got \"" + text + "\"", 2);
-    const std::string id = text.substr(0, colon);
-    const std::string size = text.substr(colon + 1, equals - colon - 1);
-    if (size != "large" && size != "small") fail("--icon size must be large or small, got \"" + size + "\"", 2);
-    const std::optional<int> tag = iconTag(id, size == "large");
-    if (!tag) fail("--icon: unknown item_id \"" + id + "\"", 2);
-    return {*tag, text.substr(equals + 1)};
-}
-
 // One QApplication for the process, on the offscreen platform: no display is needed.
 void ensureOffscreenApplication() {
     if (QApplication::instance()) return;
@@ -59,8 +40,8 @@ void ensureOffscreenApplication() {
 void runPreview(const PreviewOptions& options) {
     if (!isPreviewMode(options.mode))
         fail("--mode must be one of 201, 202, 203, 210, 1 to 11, got " + std::to_string(options.mode), 2);
-    std::vector<IconFile> files;
-    for (const std::string& icon : options.icons) files.push_back(parseIcon(icon));
+    std::vector<std::pair<int, std::string>> files;  // tag and path
+    for (const std::string& icon : options.icons) files.push_back(parseIconOption(icon));
     if (!options.wallpaper.empty()) files.push_back({201, options.wallpaper});
     if (!options.background.empty()) files.push_back({202, options.background});
     if (!options.screensaver.empty()) files.push_back({203, options.screensaver});
@@ -78,7 +59,7 @@ void runPreview(const PreviewOptions& options) {
         openThemeInto(window, options.theme, unpacked->path());
     }
     // A file that does not load ends the command with the picture loading rule's message.
-    for (const IconFile& file : files) loadElement(window, file.tag, QString::fromStdString(file.path));
+    for (const auto& [tag, path] : files) loadElement(window, tag, QString::fromStdString(path));
     const QImage screen = renderPreview(window, options.mode);
     if (!screen.save(QString::fromStdString(options.output), "PNG")) fail("Cannot create file " + options.output);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of skarvel-cli: exit codes, error reporting and byte-exact JSON strings.
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -26,12 +27,17 @@ std::string jsonString(std::string_view bytes);
 const std::vector<std::string>& commandLine();
 void setCommandLine(int argc, char** argv);
 
+// "ID:SIZE=PATH" of an --icon option (ID an item_id of the icon table, SIZE large or small) as
+// the element's tag and the path; anything else fails with exit code 2.
+std::pair<int, std::string> parseIconOption(const std::string& option);
+
 // Subcommands, one registration function per file.
 void registerZip(CLI::App& app);
 void registerLs(CLI::App& app);
 void registerUnzip(CLI::App& app);
 void registerXml(CLI::App& app);
 void registerTheme(CLI::App& app);
+void registerThemeOpen(CLI::App& theme);  // registered by registerTheme
 void registerPreview(CLI::App& app);
 
 }  // namespace cli

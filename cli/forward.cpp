@@ -1,6 +1,6 @@
-// The window-based subcommands (theme, preview) need Qt. The plain skarvel-cli stays free of
-// Qt so that the archive and XML commands start small, and hands these two over to its
-// sibling executable skarvel-cli-window with the very same arguments.
+// The subcommands that draw or decode pictures (theme open, preview) need Qt. The plain
+// skarvel-cli stays free of Qt so that the archive, XML and Save commands start small, and hands
+// these two over to its sibling executable skarvel-cli-window with the very same arguments.
 #include <CLI/CLI.hpp>
 
 #include <unistd.h>
@@ -47,8 +47,8 @@ void addForwardedCommand(CLI::App& app, const std::string& name, const std::stri
 
 }  // namespace
 
-void registerTheme(CLI::App& app) {
-    addForwardedCommand(app, "theme", "theme descriptor, Save and Open workflows (compose, save, open)");
+void registerThemeOpen(CLI::App& theme) {
+    addForwardedCommand(theme, "open", "open a theme package into FOLDER/files/");
 }
 
 void registerPreview(CLI::App& app) {
