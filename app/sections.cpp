@@ -5,6 +5,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/elements.h"
 #include "app/mainwindow.h"
@@ -18,6 +19,7 @@ constexpr int kHeaderWidth = 408;
 constexpr int kGeneralHeight = 93;
 constexpr int kElementSectionHeight = 290;
 constexpr int kMenuItemSectionHeight = 239;
+constexpr int kGeneralFieldX = 96;      // eRing and eColor, right of their labels
 constexpr int kBoxBorder = 4;             // picture area = box minus 4 pixels on each side
 constexpr int kInternetItem = 10;         // its header tab is wider, for the longer caption
 
@@ -49,6 +51,20 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint pos
     result->setObjectName(name);
     result->move(position);
     result->adjustSize();
+    return result;
+}
+
+// A label that must end before the control to its right: when the face is wider than the one
+// the layout was drawn with, its text is condensed just enough to fit.
+QLabel* labelBefore(QWidget* parent, const char* name, const QString& text, QPoint position, int controlX) {
+    QLabel* result = label(parent, name, text, position);
+    const int room = controlX - position.x();
+    QFont font = result->font();
+    for (int stretch = 100 * room / std::max(result->width(), 1); result->width() > room && stretch >= 50; --stretch) {
+        font.setStretch(stretch);
+        result->setFont(font);
+        result->adjustSize();
+    }
     return result;
 }
 
@@ -122,16 +138,16 @@ void TfmMain::buildSections() {
 
     // General: the ringtone and the colour scheme.
     QWidget* general = buildSection(content, "pnGeneral", QStringLiteral("Общее"), kGeneralHeight, kHeaderPicture, 12);
-    label(general, "lbRing", QStringLiteral("Сигнал вызова"), {8, 36});
+    labelBefore(general, "lbRing", QStringLiteral("Сигнал вызова"), {8, 36}, kGeneralFieldX);
     eRing = new TcxButtonEdit(general, "eRing", 0, {kBrowseGlyph});
-    eRing->setGeometry(96, 32, 305, 22);
-    label(general, "lbColor", QStringLiteral("Цветовая схема"), {8, 64});
+    eRing->setGeometry(kGeneralFieldX, 32, 305, 22);
+    labelBefore(general, "lbColor", QStringLiteral("Цветовая схема"), {8, 64}, kGeneralFieldX);
     eColor = new QComboBox(general);
     eColor->setObjectName(QStringLiteral("eColor"));
     eColor->setEditable(false);  // only its own entries, never free text
     for (const char* name : kColourNames) eColor->addItem(QString::fromUtf8(name));
     eColor->setCurrentIndex(-1);
-    eColor->setGeometry(96, 60, 125, 21);
+    eColor->setGeometry(kGeneralFieldX, 60, 125, 21);
     layout->addWidget(general);
 
     for (const ElementSection& info : kElementSections) {

@@ -252,6 +252,13 @@ TEST(Window, SectionGeometry) {
     EXPECT_EQ(window->findChild<QLabel*>("pnBgCaption")->pos(), QPoint(8, 4));
     EXPECT_EQ(window->findChild<QLabel*>("pnItem7Caption")->text(), "PTT");
     EXPECT_EQ(window->findChild<QLabel*>("pnItem7Caption")->pos(), QPoint(12, 4));
+    // The General labels keep their place and end before the fields, whatever the face's width.
+    for (const char* name : {"lbRing", "lbColor"}) {
+        const QLabel* label = window->findChild<QLabel*>(name);
+        EXPECT_EQ(label->x(), 8) << name;
+        EXPECT_LE(label->geometry().right(), 95) << name;
+        EXPECT_GE(label->fontMetrics().horizontalAdvance(label->text()), 70) << name;  // condensed, not cut
+    }
 }
 
 TEST(Window, AboutShowsAFreshApplicationModalBoxWithoutOwnerEachTime) {
