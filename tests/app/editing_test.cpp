@@ -2,6 +2,7 @@
 // dropped files, and the picture loading rule's failures.
 #include <QComboBox>
 #include <QFile>
+#include <QApplication>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -27,12 +28,19 @@ struct RedrawCase {
     bool redraws;
 };
 
-// What a picture control or path field reports for a file dropped from a file manager.
-template <typename Control>
-void dropFile(Control* target, const QString& path) {
+// A file dragged from a file manager (which offers a web address first) and dropped on a
+// picture control or path field: the drag enters, is accepted, and drops.
+void dropFile(QWidget* target, const QString& path) {
     QMimeData data;
     data.setUrls({QUrl(QStringLiteral("https://example.org/x.png")), QUrl::fromLocalFile(path)});
-    emit target->fileDropped(droppedFilePath(&data));
+    ASSERT_TRUE(target->acceptDrops());
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(target, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
 }
 
 class EditingTest : public ::testing::Test {
@@ -243,4 +251,13 @@ TEST_F(EditingTest, DropOnAPathFieldIsAConfirmedBrowse) {
     dropFile(window->pathField(101), folder.filePath("nothing.png"));
     ASSERT_EQ(window.script->errors.size(), 1);
     EXPECT_EQ(window->pathField(101)->text(), red);
+
+    // Text or a web address alone is not a file: the drag is refused.
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/x.png"))});
+    web.setText(QStringLiteral("/tmp/typed.png"));
+    QDragEnterEvent enter({5, 5}, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(window->pathField(101), &enter);
+    EXPECT_FALSE(enter.isAccepted());
 }
