@@ -1,18 +1,13 @@
 // Extracts a 64 MiB archive with `skarvel-cli unzip` and with Info-ZIP `unzip -qo` in the same run,
-// and prints the time ratio and each tool's peak memory (resident set, from wait4). The archive is
+// and prints the time ratio and each tool's peak memory (resident set, through GNU time when installed). The archive is
 // written by `skarvel-cli zip --level 7` from a corpus made here (the writer benchmark's mix of
 // text-like, random and picture-like files).
 //
 //   zip_read_bench [--rounds N]
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -23,54 +18,15 @@
 #include "platform/tempfile.h"
 
 #include "bench/corpus.h"
+#include "bench/run_tool.h"
 
 namespace {
 
 using bench::makeCorpus;
+using bench::RunResult;
+using bench::runTool;
 
 constexpr std::size_t kMiB = 1024 * 1024;
-
-struct RunResult {
-    double seconds = 0;
-    double cpuSeconds = 0;
-    long peakKiB = 0;
-    int status = -1;
-};
-
-// A child inherits the peak resident set of the process that forks it, so wait4 here would report
-// at least this program's own size. GNU time, a small process, forks the tool itself and reports
-// the tool's true peak; without it the inflated wait4 figure is all there is.
-const char* const kGnuTime = "/usr/bin/time";
-
-RunResult runTool(std::vector<std::string> argv, const std::string& peakFile) {
-    const bool timed = ::access(kGnuTime, X_OK) == 0;
-    if (timed) argv.insert(argv.begin(), {kGnuTime, "-f", "%M", "-o", peakFile});
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::fflush(stdout);
-    // posix_spawn (vfork-like) so that the child's peak memory does not start from a copy of ours.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    RunResult result;
-    if (spawned != 0) return result;
-    int status = 0;
-    struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.peakKiB = usage.ru_maxrss;
-    result.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (timed) std::ifstream(peakFile) >> result.peakKiB;
-    return result;
-}
-
 
 void removeFolder(const std::string& path) { platform::removeTree(path); }
 

@@ -1,15 +1,12 @@
 // Packs a corpus of at least 64 MiB (text-like, random and picture-like files, made here) with
 // `skarvel-cli zip --level 7` and with Info-ZIP `zip -7 -X -q` in the same run, and prints the
-// time ratio and each tool's peak memory (resident set, from wait4).
+// time ratio and each tool's peak memory (resident set, through GNU time when installed).
 //
 //   zip_write_bench [--rounds N]
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -20,44 +17,15 @@
 #include "platform/tempfile.h"
 
 #include "bench/corpus.h"
+#include "bench/run_tool.h"
 
 namespace {
 
 using bench::makeCorpus;
+using bench::RunResult;
+using bench::runTool;
 
 constexpr std::size_t kMiB = 1024 * 1024;
-
-struct RunResult {
-    double seconds = 0;
-    double cpuSeconds = 0;  // user + system time of the child
-    long peakKiB = 0;
-    int status = -1;
-};
-
-RunResult runTool(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::fflush(stdout);  // the child must not inherit unwritten output
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
-        ::execvp(args[0], args.data());
-        std::_Exit(127);
-    }
-    RunResult result;
-    int status = 0;
-    struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.peakKiB = usage.ru_maxrss;
-    result.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 
 }  // namespace
 
@@ -77,6 +45,7 @@ int main(int argc, char** argv) {
     }
     std::printf("corpus: %zu files, %.1f MiB\n", files.size(), double(total) / kMiB);
 
+    const std::string peakFile = work.path() + "/peak";
     RunResult bestOurs, bestPeer;
     bestOurs.seconds = bestPeer.seconds = 1e9;
     bestOurs.cpuSeconds = bestPeer.cpuSeconds = 1e9;
@@ -91,11 +60,11 @@ int main(int argc, char** argv) {
         // Alternate the order so that neither tool always finds a warm cache.
         RunResult a, b;
         if (round % 2 == 0) {
-            a = runTool(oursArgs);
-            b = runTool(peerArgs);
+            a = runTool(oursArgs, peakFile);
+            b = runTool(peerArgs, peakFile);
         } else {
-            b = runTool(peerArgs);
-            a = runTool(oursArgs);
+            b = runTool(peerArgs, peakFile);
+            a = runTool(oursArgs, peakFile);
         }
         if (a.status != 0 || b.status != 0) {
             std::fprintf(stderr, "a tool failed: skarvel-cli %d, zip %d\n", a.status, b.status);
@@ -120,7 +89,7 @@ int main(int argc, char** argv) {
     std::printf("peak memory: skarvel-cli %.1f MiB (target < 16), zip %.1f MiB\n", bestOurs.peakKiB / 1024.0,
                 bestPeer.peakKiB / 1024.0);
     // What the program costs before it writes anything (its shared libraries), for comparison.
-    const RunResult idle = runTool({SKARVEL_CLI, "--version"});
+    const RunResult idle = runTool({SKARVEL_CLI, "--version"}, peakFile);
     std::printf("skarvel-cli --version alone: %.1f MiB; the zip run adds %.1f MiB\n", idle.peakKiB / 1024.0,
                 (bestOurs.peakKiB - idle.peakKiB) / 1024.0);
     return 0;
