@@ -98,12 +98,12 @@ MemberPath TUnBase::FormOutputPath(const std::string& memberName) {
     return path;
 }
 
-bool TUnBase::OpenOutputFile(const std::string& path, MemberFile& file) {
+bool TUnBase::OpenOutputFile(const std::string& path, MemberFile& file, const FileStream& archive) {
     if (path.empty()) return false;
     platform::createFolders(ExtractDir());
     const std::string relative = path.substr(ExtractDir().size());
     makeFoldersBelow(ExtractDir(), platform::folderPart(relative));
-    return file.open(path);
+    return file.open(path, &archive);
 }
 
 void TUnBase::FinishOutputFile(MemberFile& file, const std::string& path, std::uint32_t dosDateTime,

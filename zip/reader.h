@@ -7,7 +7,8 @@
 // and to Problems() only; the run then yields fewer, empty or incomplete files.
 //
 // Output stays inside ExtractDir whatever the stored names say, no symbolic link is followed or
-// made, and every output file is at most its member's declared size.
+// made, every output file is at most its member's declared size, and the archive itself is never
+// overwritten (a member whose output path is the archive fails with 25235).
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -77,8 +78,9 @@ protected:
     // Where a member goes: `relative` becomes the full output path below ExtractDir. Folder
     // entries make their folders here.
     MemberPath FormOutputPath(const std::string& memberName);
-    // Opens the output file (making its folders); false when it cannot be created.
-    bool OpenOutputFile(const std::string& path, MemberFile& file);
+    // Opens the output file (making its folders); false when it cannot be created or when it is
+    // the archive being read.
+    bool OpenOutputFile(const std::string& path, MemberFile& file, const FileStream& archive);
     // Sets the time stamp by DateAttribute and, when asked, the attribute word; then closes.
     void FinishOutputFile(MemberFile& file, const std::string& path, std::uint32_t dosDateTime,
                           std::uint32_t attributes);

@@ -85,6 +85,12 @@ std::uint64_t FileStream::size() const {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
+bool FileStream::isFileAt(const std::string& path) const {
+    struct stat mine {}, there {};
+    return ::fstat(fd_, &mine) == 0 && ::lstat(path.c_str(), &there) == 0 && mine.st_dev == there.st_dev &&
+           mine.st_ino == there.st_ino;
+}
+
 bool FileStream::truncate(std::uint64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
 
 }  // namespace zip

@@ -33,6 +33,7 @@ public:
     std::uint64_t position() const { return position_; }
 
     std::uint64_t size() const;                  // current size of the file
+    bool isFileAt(const std::string& path) const;  // whether `path` names this very file
     bool truncate(std::uint64_t size);
     const std::string& path() const { return path_; }
 

@@ -100,7 +100,7 @@ void TUnZIP::ExtractMember(FileStream& archive, const TMemberRecord& member) {
     Crc32 crc;
     bool surplus = false;
     try {
-        if (!OpenOutputFile(outputPath_, file)) RaiseError(kMsgOpenError, name);
+        if (!OpenOutputFile(outputPath_, file, archive)) RaiseError(kMsgOpenError, name);
         surplus = DecodeMember(archive, member, local->flag, dataPosition, dataSize, decryptor, file, crc, name);
     } catch (const platform::E_RAISE&) {
         // Reported by the error routine; the member keeps what was written.

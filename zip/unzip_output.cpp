@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/files.h"
+#include "zip/stream.h"
 
 namespace zip {
 
@@ -29,9 +30,10 @@ bool outputExists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-bool MemberFile::open(const std::string& path) {
+bool MemberFile::open(const std::string& path, const FileStream* keep) {
     close();
     if (platform::isSymlink(path)) platform::deleteFile(path);
+    if (keep && keep->isFileAt(path)) return false;
     const std::uint32_t attributes = platform::fileAttributes(path);
     if (attributes != platform::kNoFile && (attributes & platform::kAttrReadOnly)) {
         platform::setFileAttributes(path, attributes & ~platform::kAttrReadOnly);

@@ -294,6 +294,27 @@ TEST_F(WorkflowTest, PackageInsideItsOwnUnpackFolderStillOpens) {
     EXPECT_EQ(theme.picture(kTagWallpaper), "w");
 }
 
+TEST_F(WorkflowTest, MemberNamedLikeThePackageInItsUnpackFolderLeavesThePackageIntact) {
+    ThemeFields saved;
+    saved.setPath(kTagWallpaper, file("w.jpg", "w"));
+    saved.setRingtone(file("x.nth", "a ringtone named like the package"));
+    const auto unpack = root_.path() + "/t/files";
+    platform::createFolders(unpack);
+    const auto package = SaveWorkflow().run(saved, unpack + "/x.nth");
+    const auto bytes = readAll(package);
+
+    ThemeFields theme;
+    OpenWorkflow open;
+    open.confirmEmptying = [](const std::string&) { return true; };
+    ASSERT_TRUE(open.run(package, root_.path() + "/t", theme));
+    EXPECT_EQ(readAll(package), bytes);
+    EXPECT_EQ(theme.picture(kTagWallpaper), "w");
+    // The member is reported as not opened (and, since nothing was written, as failing its CRC).
+    ASSERT_FALSE(open.problems().empty());
+    EXPECT_EQ(open.problems()[0].number, 25235);
+    for (const auto& problem : open.problems()) EXPECT_EQ(problem.member, "x.nth");
+}
+
 TEST_F(WorkflowTest, OpenIntoFolderWithLinkLeavesTheLinkedFolderAlone) {
     ThemeFields saved;
     const auto package = SaveWorkflow().run(saved, folder_ + "/p.nth");
