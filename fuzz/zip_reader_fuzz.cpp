@@ -1,15 +1,19 @@
-// Arbitrary bytes as an archive: recognition, the member listing and a full extraction into a
-// temporary folder. Besides the sanitizers it checks that nothing appears outside the target
-// folder and that no symbolic link is made.
+// Arbitrary bytes as an archive: recognition, the member listing and a full extraction into the
+// temporary folder that holds the archive itself. Besides the sanitizers it checks that nothing
+// appears outside the target folder, that no symbolic link is made and that the archive is left
+// as it was, whatever its members are called.
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/tempfile.h"
 #include "zip/unzip.h"
 
@@ -50,11 +54,17 @@ bool hasSymlink(const std::string& folder) {
     return found;
 }
 
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string archive = workFolder() + "/in.zip";
     const std::string out = workFolder() + "/out";
+    platform::createFolders(out);
+    const std::string archive = out + "/in.zip";
     if (FILE* f = std::fopen(archive.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);
@@ -72,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const platform::Error&) {
         // The three errors of a run that reach the caller.
     }
-    if (entryCount(workFolder()) > 2 || hasSymlink(out)) std::abort();
+    if (entryCount(workFolder()) > 1 || hasSymlink(out)) std::abort();
+    if (readFile(archive) != std::string(reinterpret_cast<const char*>(data), size)) std::abort();
     platform::removeTree(out);
     return 0;
 }
