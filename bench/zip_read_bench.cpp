@@ -1,7 +1,7 @@
 // Extracts a 64 MiB archive with `skarvel-cli unzip` and with Info-ZIP `unzip -qo` in the same run,
-// and prints the time ratio and each tool's peak memory (resident set, through GNU time when installed). The archive is
-// written by `skarvel-cli zip --level 7` from a corpus made here (the writer benchmark's mix of
-// text-like, random and picture-like files).
+// and prints the time ratio and each tool's peak memory (resident set, through GNU time when
+// installed). The archive is written by `skarvel-cli zip --level 7` from a corpus made here (the
+// writer benchmark's mix of text-like, random and picture-like files).
 //
 //   zip_read_bench [--rounds N]
 #include <sys/stat.h>

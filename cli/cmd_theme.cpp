@@ -1,5 +1,5 @@
 // skarvel-cli theme compose|save: the descriptor and the Save workflow, which need no Qt.
-// "theme open" reloads pictures and lives with the window code (cmd_theme_open.cpp).
+// "theme open" decodes pictures with Qt and runs in skarvel-cli-pictures (cmd_theme_open.cpp).
 #include <CLI/CLI.hpp>
 
 #include <iostream>

@@ -91,5 +91,4 @@ void registerThemeOpen(CLI::App& parent) {
     });
 }
 
-
 }  // namespace cli
