@@ -3,10 +3,11 @@
 set -euo pipefail
 
 # libwmf cannot start without its font set (fonts-urw-base35, only a recommendation of its package),
-# and then rejects every WMF.
+# and then rejects every WMF. Its pkg-config file links -lexpat, yet the package does not pull in
+# libexpat1-dev.
 packages=(
   g++ cmake make pkg-config
-  qt6-base-dev qt6-svg-dev libqt6svg6-dev zlib1g-dev libjpeg62-turbo-dev libwmf-dev fonts-urw-base35 libemf2svg-dev
+  qt6-base-dev qt6-svg-dev libqt6svg6-dev zlib1g-dev libjpeg62-turbo-dev libwmf-dev libexpat1-dev fonts-urw-base35 libemf2svg-dev
   libgtest-dev libcli11-dev
   zip unzip 7zip python3 expat xvfb xauth fonts-dejavu-core
 )

@@ -14,14 +14,13 @@
 namespace ziptest {
 
 // The shared folder of real legacy-method archives, read in place (never copied into the project):
-// $SKARVEL_ZIPVECTORS, else ../shared/zipvectors beside the source tree, else /work/shared/zipvectors.
+// $SKARVEL_ZIPVECTORS, else ../shared/zipvectors beside the source tree.
 // Empty when none exists; the tests that need it skip then.
 inline std::filesystem::path zipVectorsFolder() {
     namespace fs = std::filesystem;
     std::vector<fs::path> candidates;
     if (const char* configured = std::getenv("SKARVEL_ZIPVECTORS")) candidates.emplace_back(configured);
     candidates.push_back(fs::path(SKARVEL_SOURCE_DIR) / ".." / "shared" / "zipvectors");
-    candidates.emplace_back("/work/shared/zipvectors");
     for (const auto& candidate : candidates)
         if (fs::is_directory(candidate)) return candidate;
     return {};
