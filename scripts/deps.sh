@@ -7,7 +7,7 @@ set -euo pipefail
 # libexpat1-dev.
 packages=(
   g++ cmake make pkg-config
-  qt6-base-dev qt6-svg-dev libqt6svg6-dev zlib1g-dev libjpeg62-turbo-dev libwmf-dev libexpat1-dev fonts-urw-base35 libemf2svg-dev
+  qt6-base-dev qt6-svg-dev zlib1g-dev libjpeg62-turbo-dev libwmf-dev libexpat1-dev fonts-urw-base35 libemf2svg-dev
   libgtest-dev libcli11-dev
   zip unzip 7zip libarchive-tools python3 expat xvfb xauth x11-utils fonts-dejavu-core
   desktop-file-utils appstream help2man clang-format
