@@ -11,7 +11,6 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skarvel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Skarvel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("skarvel"));
     QIcon icon;
     for (const char* name : {"icon_48.png", "icon_128.png"}) icon.addPixmap(windowPixmap(name));

@@ -135,6 +135,8 @@ std::optional<QString> QtDialogs::runFileDialog(Memory& memory, const char* filt
         if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
             grid->addWidget(pane, 0, grid->columnCount(), grid->rowCount(), 1);
         QObject::connect(&dialog, &QFileDialog::currentChanged, pane, [pane](const QString& path) { pane->showFile(path); });
+        // The file offered again was selected before the pane listened: show it now.
+        if (!memory.lastFile.isEmpty()) pane->showFile(memory.lastFile);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     memory.lastFile = dialog.selectedFiles().front();
@@ -154,7 +156,9 @@ std::optional<QString> QtDialogs::browseFolder(const QString& prompt, const QStr
 }
 
 bool QtDialogs::confirmWarning(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Skarvel"), text, QMessageBox::Ok | QMessageBox::Cancel, owner_);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok | QMessageBox::Cancel, owner_);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
 }
 

@@ -22,6 +22,9 @@ constexpr int kMenuItemSectionHeight = 239;
 constexpr int kGeneralFieldX = 96;      // eRing and eColor, right of their labels
 constexpr int kBoxBorder = 4;             // picture area = box minus 4 pixels on each side
 constexpr int kInternetItem = 10;         // its header tab is wider, for the longer caption
+constexpr int kLabelGap = 1;              // between a General label and its field
+constexpr int kTextSlack = 2;             // spare width of a label sized to its text
+constexpr int kSmallestLabelPixels = 9;
 
 const char* const kBrowseGlyph = "glyph_browse.png";
 const char* const kClearGlyph = "glyph_clear.png";
@@ -46,24 +49,32 @@ constexpr ElementSection kElementSections[] = {
     {elements::kScreensaver, "pnScreen", "Скринсейвер", "eScreen", "imScreen", 8},
 };
 
+// Sizes a label to its text, with room to spare: at a fractional scale factor the glyphs are
+// placed on device pixels and the text can come out a pixel wider than its unscaled width.
+void fitToText(QLabel* label) {
+    label->adjustSize();
+    label->resize(label->width() + kTextSlack, label->height());
+}
+
 QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint position) {
     auto* result = new QLabel(text, parent);
     result->setObjectName(name);
     result->move(position);
-    result->adjustSize();
+    fitToText(result);
     return result;
 }
 
 // A label that must end before the control to its right: when the face is wider than the one
-// the layout was drawn with, its text is condensed just enough to fit.
+// the layout was drawn with, the same face at a smaller size keeps the text readable where
+// condensing it would cramp the letters.
 QLabel* labelBefore(QWidget* parent, const char* name, const QString& text, QPoint position, int controlX) {
     QLabel* result = label(parent, name, text, position);
-    const int room = controlX - position.x();
+    const int room = controlX - position.x() - kLabelGap;
     QFont font = result->font();
-    for (int stretch = 100 * room / std::max(result->width(), 1); result->width() > room && stretch >= 50; --stretch) {
-        font.setStretch(stretch);
+    for (int size = font.pixelSize() - 1; result->width() > room && size >= kSmallestLabelPixels; --size) {
+        font.setPixelSize(size);
         result->setFont(font);
-        result->adjustSize();
+        fitToText(result);
     }
     return result;
 }
@@ -89,7 +100,7 @@ QWidget* TfmMain::buildSection(QWidget* parent, const char* name, const QString&
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    title->adjustSize();
+    fitToText(title);
     return section;
 }
 

@@ -5,11 +5,12 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QTimer>
 #include <QUrl>
 #include <map>
 #include <string>
-#include <qdrawutil.h>
 
 #include "resources/embedded.h"
 
@@ -19,6 +20,20 @@ constexpr int kButtonWidth = 24;
 // GIF frames without a delay (or an absurdly short one) show this long, as browsers do.
 constexpr int kMinFrameDelayMs = 20;
 constexpr int kDefaultFrameDelayMs = 100;
+
+// One-pixel frames and bevels are filled strips, not stroked lines: at a fractional scale
+// factor a stroked line on a widget's edge can fall between device pixels and vanish, while a
+// strip one logical pixel wide always covers at least one device pixel inside the widget.
+// fillBevel: `topLeft` along the top and left sides of `area`, `bottomRight` along the others
+// (a raised bevel has the light colour top left, a lowered one the dark).
+void fillBevel(QPainter& painter, const QRect& area, const QColor& topLeft, const QColor& bottomRight) {
+    painter.fillRect(QRect(area.left(), area.bottom(), area.width(), 1), bottomRight);
+    painter.fillRect(QRect(area.right(), area.top(), 1, area.height()), bottomRight);
+    painter.fillRect(QRect(area.left(), area.top(), area.width() - 1, 1), topLeft);
+    painter.fillRect(QRect(area.left(), area.top(), 1, area.height() - 1), topLeft);
+}
+
+void fillFrame(QPainter& painter, const QRect& area, const QColor& colour) { fillBevel(painter, area, colour, colour); }
 
 }  // namespace
 
@@ -148,8 +163,7 @@ void TcxButtonEdit::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
     // The flat style: a single line in the button-shadow colour.
     QPainter painter(this);
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    fillFrame(painter, rect(), palette().color(QPalette::Dark));
 }
 
 void TcxButtonEdit::resizeEvent(QResizeEvent* event) {
@@ -195,8 +209,7 @@ TShape::TShape(QWidget* parent, const char* name, QColor fill, QColor outline)
 void TShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), fill_);
-    painter.setPen(outline_);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    fillFrame(painter, rect(), outline_);
 }
 
 TToolBar::TToolBar(QWidget* parent, const char* name) : QFrame(parent) { setObjectName(name); }
@@ -204,12 +217,11 @@ TToolBar::TToolBar(QWidget* parent, const char* name) : QFrame(parent) { setObje
 void TToolBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QPalette& colours = palette();
-    painter.setPen(colours.color(QPalette::Dark));
-    painter.drawLine(0, 0, width() - 1, 0);
-    painter.drawLine(0, height() - 2, width() - 1, height() - 2);
-    painter.setPen(colours.color(QPalette::Light));
-    painter.drawLine(0, 1, width() - 1, 1);
-    painter.drawLine(0, height() - 1, width() - 1, height() - 1);
+    // Filled strips, as in fillBevel: they survive fractional scale factors.
+    painter.fillRect(0, 0, width(), 1, colours.color(QPalette::Dark));
+    painter.fillRect(0, height() - 2, width(), 1, colours.color(QPalette::Dark));
+    painter.fillRect(0, 1, width(), 1, colours.color(QPalette::Light));
+    painter.fillRect(0, height() - 1, width(), 1, colours.color(QPalette::Light));
 }
 
 TPictureBox::TPictureBox(QWidget* parent, const char* name) : QFrame(parent) { setObjectName(name); }
@@ -217,8 +229,9 @@ TPictureBox::TPictureBox(QWidget* parent, const char* name) : QFrame(parent) { s
 void TPictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QPalette& colours = palette();
-    qDrawShadePanel(&painter, rect(), colours, false, 1);                      // raised outer bevel
-    qDrawShadePanel(&painter, rect().adjusted(3, 3, -3, -3), colours, true, 1);  // lowered inner bevel
+    const QColor light = colours.color(QPalette::Light), dark = colours.color(QPalette::Dark);
+    fillBevel(painter, rect(), light, dark);                       // raised outer bevel
+    fillBevel(painter, rect().adjusted(3, 3, -3, -3), dark, light);  // lowered inner bevel
 }
 
 TSpeedButton::TSpeedButton(QWidget* parent, const char* name, const QString& caption, int tag)
@@ -227,4 +240,28 @@ TSpeedButton::TSpeedButton(QWidget* parent, const char* name, const QString& cap
     setText(caption);
     setAutoRaise(true);
     setFocusPolicy(Qt::NoFocus);
+}
+
+void TSpeedButton::paintEvent(QPaintEvent* event) {
+    if (icon().isNull() || text().isEmpty()) {
+        QToolButton::paintEvent(event);
+        return;
+    }
+    // The style draws the flat face; the glyph and the caption are placed here, because the
+    // style's own spacing between them is narrower than the button's.
+    QStylePainter painter(this);
+    QStyleOptionToolButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    option.icon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ToolButton, option);
+    const bool down = option.state & (QStyle::State_Sunken | QStyle::State_On);
+    const int shiftX = down ? style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this) : 0;
+    const int shiftY = down ? style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this) : 0;
+    const QRect glyph(kGlyphMargin + shiftX, (height() - kGlyphSize) / 2 + shiftY, kGlyphSize, kGlyphSize);
+    icon().paint(&painter, glyph, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    const int captionX = glyph.right() + 1 + kGlyphSpacing;
+    const QRect caption(captionX, shiftY, width() - captionX, height());
+    style()->drawItemText(&painter, caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), text(), QPalette::ButtonText);
 }

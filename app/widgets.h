@@ -129,12 +129,20 @@ protected:
     void paintEvent(QPaintEvent*) override;
 };
 
-// Flat speed button with a Tag (toolbar and preview column).
+// Flat speed button with a Tag (toolbar and preview column). With a glyph, the glyph's 16-pixel
+// box sits 4 pixels from the left edge and the caption's text box begins 4 pixels after it.
 class TSpeedButton : public QToolButton {
     Q_OBJECT
 public:
     TSpeedButton(QWidget* parent, const char* name, const QString& caption, int tag = 0);
     int Tag = 0;
+
+    static constexpr int kGlyphMargin = 4;
+    static constexpr int kGlyphSpacing = 4;
+    static constexpr int kGlyphSize = 16;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A window picture from the embedded resources as a QPixmap; a null pixmap when missing.

@@ -21,6 +21,13 @@ void whenModalOpens(std::function<void(QWidget*)> answer) {
     QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
 }
 
+// The caption of the picture dialog's preview pane.
+QString previewCaption(QFileDialog& dialog) {
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        if (label->text().startsWith(" (") || label->text() == "Picture:") return label->text();
+    return {};
+}
+
 }  // namespace
 
 TEST(FileFilters, DescriptionsAsWrittenPatternsSplit) {
@@ -61,23 +68,37 @@ TEST(QtDialogsTest, PictureDialogRemembersFileAndFilterAndPreviewsThePicture) {
     });
     EXPECT_EQ(dialogs.openPicture(), bitmap);
 
+    // Reopened, the dialog offers the same file and its pane already shows it, untouched.
     QString caption;
     QString filter;
     QStringList patterns;
+    bool previewEnabled = false;
     whenModalOpens([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         filter = dialog->selectedNameFilter();
         patterns = activeNamePatterns(*dialog);
-        emit dialog->currentChanged(bitmap);
-        for (QLabel* label : dialog->findChildren<QLabel*>())
-            if (label->text().startsWith(" (") || label->text() == "Picture:") caption = label->text();
+        caption = previewCaption(*dialog);
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->text() == "Preview") previewEnabled = button->isEnabled();
         dialog->reject();
     });
     EXPECT_EQ(dialogs.openPicture(), std::nullopt);
     EXPECT_EQ(filter, "Bitmaps (*.bmp)");
     EXPECT_EQ(patterns, QStringList({"*.bmp"}));
     EXPECT_EQ(caption, " (20x10)");
+    EXPECT_TRUE(previewEnabled);
+
+    // A selection that cannot be shown.
+    whenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        emit dialog->currentChanged(folder.filePath("missing.png"));
+        caption = previewCaption(*dialog);
+        dialog->reject();
+    });
+    dialogs.openPicture();
+    EXPECT_EQ(caption, "Picture:");
 }
 
 TEST(QtDialogsTest, ErrorAndWarningBoxes) {
@@ -97,7 +118,10 @@ TEST(QtDialogsTest, ErrorAndWarningBoxes) {
         whenModalOpens([ok](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle(), "Warning");
+            EXPECT_EQ(box->icon(), QMessageBox::Warning);
             EXPECT_EQ(box->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
+            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
             box->button(ok ? QMessageBox::Ok : QMessageBox::Cancel)->click();
         });
         EXPECT_EQ(dialogs.confirmWarning(QStringLiteral("Каталог не пуст")), ok);

@@ -258,6 +258,36 @@ TEST(Window, SectionGeometry) {
         EXPECT_EQ(label->x(), 8) << name;
         EXPECT_LE(label->geometry().right(), 95) << name;
         EXPECT_GE(label->fontMetrics().horizontalAdvance(label->text()), 70) << name;  // condensed, not cut
+        // Readable: the window's face, not condensed, at most a little smaller than the design size.
+        EXPECT_EQ(label->font().family(), window->font().family()) << name;
+        EXPECT_EQ(label->font().stretch(), QFont::AnyStretch) << name;
+        EXPECT_GE(label->font().pixelSize(), 9) << name;
+    }
+}
+
+TEST(Window, ToolbarCaptionsBeginFourPixelsAfterTheirGlyphBoxes) {
+    Window window;
+    window->show();
+    QCoreApplication::processEvents();
+    const QImage bar = window->ToolBar1->grab().toImage();
+    for (TSpeedButton* button : {window->sbNew, window->sbOpen, window->sbSave}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        const QColor face = bar.pixelColor(button->x() + 1, button->y() + 2);
+        auto inked = [&](int column) {
+            for (int y = button->y(); y < button->y() + button->height(); ++y) {
+                const QColor colour = bar.pixelColor(button->x() + column, y);
+                if (std::abs(colour.red() - face.red()) + std::abs(colour.green() - face.green()) +
+                        std::abs(colour.blue() - face.blue()) > 48)
+                    return true;
+            }
+            return false;
+        };
+        // Glyph box at 4 to 19, nothing in the 4-pixel spacing, caption ink from its text box on.
+        bool glyph = false;
+        for (int column = 4; column < 20; ++column) glyph = glyph || inked(column);
+        EXPECT_TRUE(glyph);
+        for (int column : {0, 1, 2, 3, 20, 21, 22, 23}) EXPECT_FALSE(inked(column)) << column;
+        EXPECT_TRUE(inked(24) || inked(25) || inked(26));
     }
 }
 
