@@ -1,14 +1,22 @@
 #include "app/qt_dialogs.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QListView>
+#include <QLocale>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "picture/picture.h"
@@ -94,6 +102,87 @@ private:
     QImage current_;
 };
 
+constexpr int kSidebarSlack = 4;
+
+// Widest text among `texts` in `metrics`, plus the item view's margins on both sides.
+int widestText(const QFontMetrics& metrics, const QStringList& texts) {
+    constexpr int kItemMargins = 16;
+    int widest = 0;
+    for (const QString& text : texts) widest = std::max(widest, metrics.horizontalAdvance(text));
+    return widest + kItemMargins;
+}
+
+// The texts the file list's size, type and date columns show at their widest; the types are
+// those of folders and of the files that `patterns` let through.
+QStringList widestSizes() {
+    const QLocale locale = QLocale::system();
+    QStringList sizes;
+    for (qint64 bytes : {qint64(1000), qint64(1023) << 10, qint64(1023) << 20, qint64(1023) << 30})
+        sizes << locale.formattedDataSize(bytes - 1);
+    return sizes;
+}
+
+QStringList fileTypes(const QStringList& patterns) {
+    const QMimeDatabase database;
+    // A package is typed by its content, as a ZIP archive.
+    QStringList types{QStringLiteral("Folder"), database.mimeTypeForName(QStringLiteral("application/zip")).comment()};
+    for (const QString& pattern : patterns)
+        types << database.mimeTypeForFile(QStringLiteral("x") + pattern.mid(1), QMimeDatabase::MatchExtension).comment();
+    return types;
+}
+
+QStringList widestDates() {
+    return {QLocale::system().toString(QDateTime(QDate(2026, 12, 28), QTime(22, 58, 58)), QLocale::ShortFormat)};
+}
+
+// Widens the places sidebar and the file list's columns until every entry reads whole, and
+// returns the dialog width that shows them all side by side.
+int fitFileDialogColumns(QFileDialog& dialog, const QStringList& patterns) {
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* sidebar = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!tree || !sidebar || !splitter || !grid || splitter->count() != 2) return dialog.sizeHint().width();
+
+    int sidebarWidth = 0;
+    for (int row = 0; row < sidebar->model()->rowCount(); ++row)
+        sidebarWidth = std::max(sidebarWidth, sidebar->sizeHintForIndex(sidebar->model()->index(row, 0)).width());
+    sidebarWidth += 2 * sidebar->frameWidth() + 2 * sidebar->spacing() + kSidebarSlack;
+    QList<int> sizes = splitter->sizes();
+    sizes[0] = std::max(sizes[0], sidebarWidth);
+    splitter->setSizes(sizes);
+
+    QHeaderView* header = tree->header();
+    const QFontMetrics metrics = tree->fontMetrics();
+    const QStringList columnTexts[] = {{}, widestSizes(), fileTypes(patterns), widestDates()};
+    int listWidth = 2 * tree->frameWidth() + tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int column = 0; column < header->count(); ++column) {
+        const int needed = column < 4 ? widestText(metrics, columnTexts[column]) : 0;
+        header->resizeSection(column, std::max({header->sectionSize(column), needed, header->sectionSizeHint(column)}));
+        listWidth += header->sectionSize(column);
+    }
+
+    const QMargins margins = grid->contentsMargins();
+    int width = margins.left() + margins.right() + sizes[0] + splitter->handleWidth() + listWidth;
+    // Columns beside the splitter (the picture pane) keep their own width.
+    for (int column = 0; column < grid->columnCount(); ++column) {
+        QLayoutItem* item = grid->itemAtPosition(0, column);
+        if (item && item->widget() && item->widget() != splitter && !item->widget()->isAncestorOf(splitter))
+            width += item->sizeHint().width() + grid->horizontalSpacing();
+    }
+    return std::max(width, dialog.sizeHint().width());
+}
+
+// Opens `dialog` at the size remembered from its last showing, or the first time at a size
+// where the sidebar and every column read whole; remembers the size it closes at.
+int execAtRememberedSize(QFileDialog& dialog, QSize& remembered, const QStringList& patterns) {
+    const int width = fitFileDialogColumns(dialog, patterns);
+    dialog.resize(remembered.isValid() ? remembered : QSize(width, dialog.sizeHint().height()));
+    const int result = dialog.exec();
+    remembered = dialog.size();
+    return result;
+}
+
 }  // namespace
 
 std::vector<FileFilter> parseFileFilter(const QString& filter) {
@@ -128,7 +217,8 @@ std::optional<QString> QtDialogs::runFileDialog(Memory& memory, const char* filt
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);  // the chosen file need not exist
     if (save) dialog.setDefaultSuffix(QString::fromLatin1(kDefaultExtension));
-    applyFileFilter(dialog, parseFileFilter(QString::fromUtf8(filter)), memory.lastFilter);
+    const std::vector<FileFilter> filters = parseFileFilter(QString::fromUtf8(filter));
+    applyFileFilter(dialog, filters, memory.lastFilter);
     if (!memory.lastFile.isEmpty()) dialog.selectFile(memory.lastFile);
     if (picturePreview) {
         auto* pane = new PicturePreviewPane(&dialog);
@@ -138,7 +228,10 @@ std::optional<QString> QtDialogs::runFileDialog(Memory& memory, const char* filt
         // The file offered again was selected before the pane listened: show it now.
         if (!memory.lastFile.isEmpty()) pane->showFile(memory.lastFile);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    QStringList patterns;
+    for (const FileFilter& each : filters) patterns << each.patterns;
+    if (execAtRememberedSize(dialog, memory.size, patterns) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
     memory.lastFile = dialog.selectedFiles().front();
     memory.lastFilter = dialog.selectedNameFilter();
     return memory.lastFile;
@@ -150,9 +243,12 @@ std::optional<QString> QtDialogs::openTheme() { return runFileDialog(openTheme_,
 std::optional<QString> QtDialogs::saveTheme() { return runFileDialog(saveTheme_, kSaveThemeFilter, true, false); }
 
 std::optional<QString> QtDialogs::browseFolder(const QString& prompt, const QString& initialFolder) {
-    const QString folder = QFileDialog::getExistingDirectory(owner_, prompt, initialFolder);
-    if (folder.isEmpty()) return std::nullopt;
-    return folder;
+    QFileDialog dialog(owner_, prompt, initialFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (execAtRememberedSize(dialog, folderBrowserSize_, {}) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
 }
 
 bool QtDialogs::confirmWarning(const QString& text) {

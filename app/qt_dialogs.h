@@ -1,6 +1,8 @@
 #pragma once
 // The window's dialogs on Qt: the four file dialogs (each remembering its last confirmed file
-// and filter), the folder browser, the warning box and the error display's message box.
+// and filter, and for the session the size the user gave it), the folder browser, the warning
+// box and the error display's message box.
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -48,6 +50,7 @@ public:
     struct Memory {
         QString lastFile;
         QString lastFilter;
+        QSize size;  // as the user left it; invalid until the first showing
     };
 
 private:
@@ -55,4 +58,5 @@ private:
 
     QWidget* owner_;
     Memory picture_, sound_, openTheme_, saveTheme_;
+    QSize folderBrowserSize_;
 };

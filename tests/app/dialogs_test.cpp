@@ -1,9 +1,14 @@
 // The Qt dialogs: filters shown as written with working patterns, each file dialog remembering
 // its last file and filter, the picture preview pane, and the message boxes.
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLabel>
+#include <QListView>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 
 #include <functional>
@@ -26,6 +31,34 @@ QString previewCaption(QFileDialog& dialog) {
     for (QLabel* label : dialog.findChildren<QLabel*>())
         if (label->text().startsWith(" (") || label->text() == "Picture:") return label->text();
     return {};
+}
+
+// Waits until the file list shows the dialog's folder, then checks that no text of the places
+// sidebar or of the size, type and date columns is cut and that all columns fit side by side.
+void expectEveryColumnWhole(QFileDialog& dialog, int entries) {
+    auto* tree = dialog.findChild<QTreeView*>("treeView");
+    auto* sidebar = dialog.findChild<QListView*>("sidebar");
+    ASSERT_TRUE(tree && sidebar);
+    const QModelIndex root = tree->rootIndex();
+    for (int wait = 0; wait < 500 && tree->model()->rowCount(root) < entries; ++wait) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+    ASSERT_EQ(tree->model()->rowCount(root), entries);
+    QCoreApplication::processEvents();
+    // An entry reads whole when its box is at least as wide as the delegate asks for.
+    for (int row = 0; row < sidebar->model()->rowCount(); ++row) {
+        const QModelIndex place = sidebar->model()->index(row, 0);
+        EXPECT_LE(sidebar->sizeHintForIndex(place).width(), sidebar->viewport()->width())
+            << place.data().toString().toStdString();
+    }
+    QHeaderView* header = tree->header();
+    for (int row = 0; row < tree->model()->rowCount(root); ++row)
+        for (int column = 1; column < header->count(); ++column) {
+            const QModelIndex cell = tree->model()->index(row, column, root);
+            EXPECT_LE(tree->sizeHintForIndex(cell).width(), header->sectionSize(column)) << cell.data().toString().toStdString();
+        }
+    EXPECT_LE(header->length(), tree->viewport()->width());
 }
 
 }  // namespace
@@ -126,4 +159,52 @@ TEST(QtDialogsTest, ErrorAndWarningBoxes) {
         });
         EXPECT_EQ(dialogs.confirmWarning(QStringLiteral("Каталог не пуст")), ok);
     }
+}
+
+TEST(QtDialogsTest, FileDialogsOpenWithEveryColumnWholeAndKeepTheUsersSize) {
+    apptest::ensureApplication();
+    QTemporaryDir folder;
+    const QString picture = writePicture(folder, "picture.png", filled(300, 200, Qt::red));
+    writePicture(folder, "photo.jpg", filled(208, 208, Qt::green));
+    writePicture(folder, "small.bmp", filled(8, 8, Qt::blue));
+    QDir(folder.path()).mkdir("sub");
+    QtDialogs dialogs(nullptr);
+    whenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(picture);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    ASSERT_EQ(dialogs.openPicture(), picture);
+
+    // Reopened in the picture's folder: every column whole; the user then makes it larger.
+    QSize chosen;
+    whenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        expectEveryColumnWhole(*dialog, 4);
+        chosen = dialog->size() + QSize(60, 40);
+        dialog->resize(chosen);
+        dialog->reject();
+    });
+    dialogs.openPicture();
+    QSize reopened;
+    whenModalOpens([&](QWidget* modal) {
+        reopened = modal->size();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    dialogs.openPicture();
+    EXPECT_EQ(reopened, chosen);
+
+    // The folder browser: titled with its prompt, its columns whole too.
+    QString title;
+    whenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        expectEveryColumnWhole(*dialog, 1);
+        dialog->reject();
+    });
+    EXPECT_EQ(dialogs.browseFolder(QStringLiteral("Выберите каталог"), folder.path()), std::nullopt);
+    EXPECT_EQ(title, "Выберите каталог");
 }
