@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -62,11 +63,10 @@ constexpr PreviewButtonInfo kPreviewButtons[] = {
     {"RxSpeedButton16", 11, "SIM-карта"},
 };
 
-// "Impact" is rarely installed on Linux: use it when it is, else the default face condensed
-// and bold, which fontconfig resolves to the installed condensed bold face when there is one.
-QFont impactFont(int pixelSize) {
+// "Impact" is rarely installed on Linux: use it when it is, else `font`'s face condensed and
+// bold, which fontconfig resolves to the installed condensed bold face when there is one.
+QFont impactFont(QFont font, int pixelSize) {
     static const bool hasImpact = QFontDatabase::families().contains(QStringLiteral("Impact"));
-    QFont font = QApplication::font();
     if (hasImpact) {
         font.setFamily(QStringLiteral("Impact"));
     } else {
@@ -82,7 +82,7 @@ QLabel* screenLabel(QWidget* parent, const char* name, QRect geometry, Qt::Align
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setAlignment(alignment | Qt::AlignTop);
-    label->setFont(impactFont(pixelSize));
+    label->setFont(impactFont(parent->font(), pixelSize));
     label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
 }
@@ -115,6 +115,10 @@ void TfmMain::buildFrame() {
     setWindowTitle(QStringLiteral("Skarvel"));
     QFont font = QApplication::font();
     font.setPixelSize(kFontPixels);
+    // Name the installed face that the platform's default resolves to: the default is often an
+    // alias ("Sans Serif") that no installed family carries, and every further size or weight
+    // of an alias is looked up through fontconfig's substitution rules again.
+    font.setFamily(QFontInfo(font).family());
     setFont(font);
 
     buildMenu();

@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <map>
+#include <string>
 
 #include "app/elements.h"
 #include "app/mainwindow.h"
@@ -51,9 +53,11 @@ constexpr ElementSection kElementSections[] = {
 
 // Sizes a label to its text, with room to spare: at a fractional scale factor the glyphs are
 // placed on device pixels and the text can come out a pixel wider than its unscaled width.
+// The width comes straight from the font's metrics: QLabel's own size hint lays the text out
+// several times over, which for the column's forty labels is a noticeable part of start-up.
 void fitToText(QLabel* label) {
-    label->adjustSize();
-    label->resize(label->width() + kTextSlack, label->height());
+    const QFontMetrics metrics(label->font());
+    label->resize(metrics.horizontalAdvance(label->text()) + kTextSlack, metrics.height());
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint position) {
@@ -79,6 +83,20 @@ QLabel* labelBefore(QWidget* parent, const char* name, const QString& text, QPoi
     return result;
 }
 
+// A header strip picture, decoded once and shared by every section that shows it; null when
+// the picture is missing.
+const PicturePtr& headerStrip(const char* name) {
+    static auto& strips = *new std::map<std::string, PicturePtr, std::less<>>;
+    if (auto found = strips.find(std::string_view(name)); found != strips.end()) return found->second;
+    PicturePtr strip;
+    if (const QPixmap pixmap = windowPixmap(name); !pixmap.isNull()) {
+        auto decoded = std::make_shared<picture::Picture>();
+        decoded->frames.push_back({pixmap.toImage(), 0});
+        strip = std::move(decoded);
+    }
+    return strips.emplace(name, std::move(strip)).first->second;
+}
+
 }  // namespace
 
 QWidget* TfmMain::buildSection(QWidget* parent, const char* name, const QString& caption, int height,
@@ -88,13 +106,10 @@ QWidget* TfmMain::buildSection(QWidget* parent, const char* name, const QString&
     section->setFixedHeight(height);
     auto* header = new TImage(section, (QByteArray(name) + "Header").constData());
     header->setGeometry(0, 0, kHeaderWidth, kHeaderHeight);
-    const QPixmap strip = windowPixmap(headerPicture);
-    if (!strip.isNull()) {
+    if (const PicturePtr& strip = headerStrip(headerPicture)) {
         // The strip is drawn at its own size from the left, not centred.
-        auto shown = std::make_shared<picture::Picture>();
-        shown->frames.push_back({strip.toImage(), 0});
-        header->setGeometry(0, 0, strip.width(), strip.height());
-        header->setPicture(std::move(shown));
+        header->setGeometry(0, 0, strip->width(), strip->height());
+        header->setPicture(strip);
     }
     auto* title = label(section, (QByteArray(name) + "Caption").constData(), caption, {captionX, 4});
     QFont bold = title->font();

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMainWindow>
@@ -273,7 +274,10 @@ ProcessTime wholeProcessTime(DisplayWatch& watch, const std::string& program, co
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = spawn({program}, environment, &quiet);
     posix_spawn_file_actions_destroy(&quiet);
-    if (pid <= 0) return {};
+    if (pid <= 0) {
+        std::fprintf(stderr, "%s: cannot start\n", program.c_str());
+        return {};
+    }
     const xcb_window_t window = watch.waitForMap();
     if (window) watch.askToClose(window);
     else kill(pid, SIGKILL);
@@ -282,13 +286,15 @@ ProcessTime wholeProcessTime(DisplayWatch& watch, const std::string& program, co
     wait4(pid, &status, 0, &usage);
     ProcessTime result;
     if (window && WIFEXITED(status) && WEXITSTATUS(status) == 0) result.wall = millisecondsSince(start);
+    else if (!window) std::fprintf(stderr, "%s: no window was mapped\n", program.c_str());
+    else std::fprintf(stderr, "%s: ended with status %d\n", program.c_str(), status);
     auto ms = [](const timeval& time) { return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3; };
     result.cpu = ms(usage.ru_utime) + ms(usage.ru_stime);
     return result;
 }
 
 // The editor and the peer, alternating which goes first; returns false when a run failed.
-bool measureWholeProcess(int rounds) {
+bool measureWholeProcess(int rounds, const std::string& editorProgram) {
     VirtualDisplay display;
     if (display.name().empty()) {
         std::printf("whole process: Xvfb did not start; skipped\n");
@@ -315,7 +321,7 @@ bool measureWholeProcess(int rounds) {
         ProcessTime times[2];
         for (int turn = 0; turn < 2; ++turn) {
             const bool isEditor = (turn == 0) == editorFirst;
-            times[isEditor ? 0 : 1] = wholeProcessTime(watch, isEditor ? SKARVEL_EDITOR : STARTUP_PEER, environment);
+            times[isEditor ? 0 : 1] = wholeProcessTime(watch, isEditor ? editorProgram : STARTUP_PEER, environment);
         }
         ok = times[0].wall > 0 && times[1].wall > 0;
         if (round == 0 || !ok) continue;
@@ -346,14 +352,13 @@ bool measureWholeProcess(int rounds) {
 int main(int argc, char** argv) {
     int rounds = kProcessRounds;
     bool processOnly = false;
+    std::string editor = SKARVEL_EDITOR;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+        if (std::strcmp(argv[i], "--editor") == 0 && i + 1 < argc) editor = QFileInfo(argv[++i]).absoluteFilePath().toStdString();
         if (std::strcmp(argv[i], "--process-only") == 0) processOnly = true;
     }
-    {
-        // QTemporaryDir and QDir need no application object.
-        measureWholeProcess(rounds);
-    }
+    measureWholeProcess(rounds, editor);  // QTemporaryDir and QDir need no application object
     if (processOnly) return 0;
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
