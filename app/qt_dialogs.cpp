@@ -32,6 +32,7 @@ const char* const kSaveThemeFilter = "Nokia Themes (*.nth)|*.nth";
 namespace {
 
 constexpr int kPreviewPaneSize = 160;
+constexpr int kSidebarSlack = 4;  // beyond the places' own widths, so that none is elided
 const char* const kDefaultExtension = "nth";
 
 void useFilterPatterns(QFileDialog& dialog, const std::vector<FileFilter>& filters, const QString& description) {
@@ -102,8 +103,6 @@ private:
     QImage current_;
 };
 
-constexpr int kSidebarSlack = 4;
-
 // Widest text among `texts` in `metrics`, plus the item view's margins on both sides.
 int widestText(const QFontMetrics& metrics, const QStringList& texts) {
     constexpr int kItemMargins = 16;
@@ -112,8 +111,9 @@ int widestText(const QFontMetrics& metrics, const QStringList& texts) {
     return widest + kItemMargins;
 }
 
-// The texts the file list's size, type and date columns show at their widest; the types are
-// those of folders and of the files that `patterns` let through.
+// The texts the file list's size, type and date columns show at their widest: sizes just below
+// each unit's change, the types of folders and of the files that `patterns` let through, and a
+// date and time with two-digit fields.
 QStringList widestSizes() {
     const QLocale locale = QLocale::system();
     QStringList sizes;
