@@ -93,6 +93,7 @@ void registerTheme(CLI::App& app) {
     registerCompose(*command);
     registerSave(*command);
     registerThemeOpen(*command);
+    registerThemeCheck(*command);
 }
 
 }  // namespace cli
