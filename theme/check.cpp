@@ -56,19 +56,6 @@ int XMLCALL unknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
     return XML_STATUS_OK;
 }
 
-// Where and why the text is not well-formed XML; nothing when it is.
-std::optional<std::string> wellFormednessError(const std::string& text) {
-    XML_Parser parser = XML_ParserCreate(nullptr);
-    XML_SetUnknownEncodingHandler(parser, unknownEncoding, nullptr);
-    std::optional<std::string> error;
-    if (XML_Parse(parser, text.data(), static_cast<int>(text.size()), XML_TRUE) == XML_STATUS_ERROR)
-        error = "строка " + std::to_string(XML_GetCurrentLineNumber(parser)) + ", столбец " +
-                std::to_string(XML_GetCurrentColumnNumber(parser) + 1) + ": " +
-                XML_ErrorString(XML_GetErrorCode(parser));
-    XML_ParserFree(parser);
-    return error;
-}
-
 // ---- Names
 
 // Upper case through the Windows-1251 table where the name converts to it, else ASCII only.
@@ -86,14 +73,6 @@ struct NamedFile {
     std::string name;
 };
 
-int iconTag(const xml::TXMLItem& icon) {
-    const std::string id = icon.AttributeValue("item_id");
-    const std::string size = icon.AttributeValue("size");
-    for (const auto& row : kIconTable)
-        if (xml::SameTextNoCase(size, row.size) && xml::SameTextNoCase(id, row.itemId)) return row.tag;
-    return 0;
-}
-
 std::string elementName(int tag) {
     if (tag == kTagWallpaper) return "wallpaper";
     if (tag == kTagBackground) return "background";
@@ -102,9 +81,69 @@ std::string elementName(int tag) {
     return "icon:" + std::string(row.itemId) + ":" + std::string(row.size);
 }
 
-// The files the direct child elements of the first `theme` element name, in document order, read
-// as Open reads them.
-std::vector<NamedFile> namedFiles(const std::string& descriptorPath) {
+// Which slot a direct child of `theme` fills, by Open's rules: names and attributes in any letter
+// case, icons by item_id and size. -1: none.
+template <typename AttributeOf>
+int tagOf(std::string_view name, const AttributeOf& attribute) {
+    if (xml::SameTextNoCase(name, "wallpaper")) return kTagWallpaper;
+    if (xml::SameTextNoCase(name, "background")) return kTagBackground;
+    if (xml::SameTextNoCase(name, "screensaver")) return kTagScreensaver;
+    if (xml::SameTextNoCase(name, "ringtone")) return 0;
+    if (!xml::SameTextNoCase(name, "icon")) return -1;
+    for (const auto& row : kIconTable)
+        if (xml::SameTextNoCase(attribute("size"), row.size) && xml::SameTextNoCase(attribute("item_id"), row.itemId))
+            return row.tag;
+    return -1;
+}
+
+NamedFile namedFile(int tag, std::string src) { return {tag == 0 ? "ringtone" : elementName(tag), tag, std::move(src)}; }
+
+// The descriptor read as a handset reads it: expat in the declared encoding (Windows-1251 and
+// CP866 from the platform's tables). Collects the files the direct children of the first `theme`
+// element name, and where and why the text is not well-formed XML.
+class ExpatReading {
+public:
+    std::vector<NamedFile> files;
+    std::optional<std::string> error;
+
+    explicit ExpatReading(const std::string& text) {
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_SetUnknownEncodingHandler(parser, unknownEncoding, nullptr);
+        XML_SetUserData(parser, this);
+        XML_SetElementHandler(parser, start, end);
+        if (XML_Parse(parser, text.data(), static_cast<int>(text.size()), XML_TRUE) == XML_STATUS_ERROR)
+            error = "строка " + std::to_string(XML_GetCurrentLineNumber(parser)) + ", столбец " +
+                    std::to_string(XML_GetCurrentColumnNumber(parser) + 1) + ": " +
+                    XML_ErrorString(XML_GetErrorCode(parser));
+        XML_ParserFree(parser);
+    }
+
+private:
+    static void XMLCALL start(void* data, const XML_Char* name, const XML_Char** attributes) {
+        auto& self = *static_cast<ExpatReading*>(data);
+        ++self.depth_;
+        if (self.themeDepth_ == 0 && xml::SameTextNoCase(name, "theme")) self.themeDepth_ = self.depth_;
+        if (self.themeDepth_ == 0 || self.depth_ != self.themeDepth_ + 1) return;
+        auto attribute = [attributes](std::string_view wanted) -> std::string {
+            for (auto at = attributes; *at; at += 2)
+                if (xml::SameTextNoCase(at[0], wanted)) return at[1];
+            return {};
+        };
+        if (const int tag = tagOf(name, attribute); tag >= 0) self.files.push_back(namedFile(tag, attribute("src")));
+    }
+
+    static void XMLCALL end(void* data, const XML_Char*) {
+        auto& self = *static_cast<ExpatReading*>(data);
+        if (self.depth_ == self.themeDepth_) self.themeDepth_ = -1;  // only the first theme counts
+        --self.depth_;
+    }
+
+    int depth_ = 0;
+    int themeDepth_ = 0;  // 0: not met yet; -1: already closed
+};
+
+// A descriptor expat refuses is read as Open reads it, so its names are still checked.
+std::vector<NamedFile> namedFilesAsOpenReads(const std::string& descriptorPath) {
     xml::TQXMLParser parser;
     parser.NativeDecoding = true;
     parser.LoadFromFile(descriptorPath);
@@ -113,15 +152,9 @@ std::vector<NamedFile> namedFiles(const std::string& descriptorPath) {
     if (!theme) return files;
     for (const auto& child : theme->Items) {
         if (child->Kind != xml::xiElement) continue;
-        const std::string& name = child->Name;
-        int tag = -1;
-        if (xml::SameTextNoCase(name, "wallpaper")) tag = kTagWallpaper;
-        if (xml::SameTextNoCase(name, "background")) tag = kTagBackground;
-        if (xml::SameTextNoCase(name, "screensaver")) tag = kTagScreensaver;
-        if (xml::SameTextNoCase(name, "ringtone")) tag = 0;
-        if (xml::SameTextNoCase(name, "icon")) tag = iconTag(*child) ? iconTag(*child) : -1;
-        if (tag < 0) continue;
-        files.push_back({tag == 0 ? "ringtone" : elementName(tag), tag, child->AttributeValue("src")});
+        auto attribute = [&child](std::string_view wanted) { return child->AttributeValue(wanted); };
+        if (const int tag = tagOf(child->Name, attribute); tag >= 0)
+            files.push_back(namedFile(tag, attribute("src")));
     }
     return files;
 }
@@ -167,10 +200,11 @@ private:
         } catch (const platform::Error&) {
             return;  // not extracted: the member's own problem is reported for the package
         }
-        if (const auto error = wellFormednessError(text))
+        ExpatReading reading(text);
+        if (reading.error)
             add(Severity::Error, kPackageElement, "descriptor-not-well-formed",
-                "Описание темы не является правильным XML в заявленной кодировке (" + *error + ")");
-        const auto files = namedFiles(folder_ + descriptorName);
+                "Описание темы не является правильным XML в заявленной кодировке (" + *reading.error + ")");
+        const auto files = reading.error ? namedFilesAsOpenReads(folder_ + descriptorName) : reading.files;
         for (const auto& file : files)
             if (std::none_of(order_.begin(), order_.end(), [&](const std::string& e) { return e == file.element; }))
                 order_.push_back(file.element);
