@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include "app/handset_tools.h"
 #include "app/mainwindow.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -98,11 +99,16 @@ void runOpen(TfmMain& window, theme::OpenWorkflow& open, const std::string& pack
 void TfmMain::sbSaveClick() {
     const std::optional<QString> name = dialogs_->saveTheme();
     if (!name) return;
-    WindowTheme view(*this);
-    BusyRun busy(*this);
-    theme::SaveWorkflow save;
-    save.onProgress = busy.progress();
-    save.run(view, toStd(*name));
+    std::string written;
+    {
+        WindowTheme view(*this);
+        BusyRun busy(*this);
+        theme::SaveWorkflow save;
+        save.onProgress = busy.progress();
+        save.portableNames = portableNamesChosen();
+        written = save.run(view, toStd(*name));
+    }
+    showThemeCheck(*this, written);
 }
 
 void TfmMain::sbOpenClick() {
@@ -118,8 +124,15 @@ void TfmMain::openPackage(const QString& package) {
     open.confirmEmptying = [this](const std::string& warning) {
         return dialogs_->confirmWarning(QString::fromStdString(warning));
     };
-    runOpen(*this, open, toStd(package), toStd(*folder),
-            [this](const std::string& message) { ShowError(QString::fromStdString(message)); });
+    // The check follows the damaged-package message, also when Open fails on the package.
+    try {
+        runOpen(*this, open, toStd(package), toStd(*folder),
+                [this](const std::string& message) { ShowError(QString::fromStdString(message)); });
+    } catch (...) {
+        showThemeCheck(*this, toStd(package));
+        throw;
+    }
+    showThemeCheck(*this, toStd(package));
 }
 
 void openThemeInto(TfmMain& window, const std::string& package, const std::string& folder) {
