@@ -79,19 +79,21 @@ QString initialUnpackFolder() {
 }
 
 // Runs Open; problems the reader met are shown as one damaged-package message, before the
-// failure that ended the run, if any.
-void runOpen(TfmMain& window, theme::OpenWorkflow& open, const std::string& package, const std::string& folder,
+// failure that ended the run, if any. False when the user declined emptying the unpack folder.
+bool runOpen(TfmMain& window, theme::OpenWorkflow& open, const std::string& package, const std::string& folder,
              const std::function<void(const std::string&)>& reportDamage) {
     WindowTheme view(window);
     BusyRun busy(window);
     open.onProgress = busy.progress();
+    bool opened = false;
     try {
-        open.run(package, folder, view);
+        opened = open.run(package, folder, view);
     } catch (...) {
         if (!open.problems().empty()) reportDamage(theme::damagedMessage(package, open.problems()));
         throw;
     }
     if (!open.problems().empty()) reportDamage(theme::damagedMessage(package, open.problems()));
+    return opened;
 }
 
 }  // namespace
@@ -99,16 +101,13 @@ void runOpen(TfmMain& window, theme::OpenWorkflow& open, const std::string& pack
 void TfmMain::sbSaveClick() {
     const std::optional<QString> name = dialogs_->saveTheme();
     if (!name) return;
-    std::string written;
-    {
-        WindowTheme view(*this);
-        BusyRun busy(*this);
-        theme::SaveWorkflow save;
-        save.onProgress = busy.progress();
-        save.portableNames = portableNamesChosen();
-        written = save.run(view, toStd(*name));
-    }
-    showThemeCheck(*this, written);
+    WindowTheme view(*this);
+    BusyRun busy(*this);
+    theme::SaveWorkflow save;
+    save.onProgress = busy.progress();
+    save.portableNames = portableNamesChosen();
+    // The check reads the package back while the window is still busy.
+    showThemeCheck(*this, save.run(view, toStd(*name)));
 }
 
 void TfmMain::sbOpenClick() {
@@ -124,15 +123,21 @@ void TfmMain::openPackage(const QString& package) {
     open.confirmEmptying = [this](const std::string& warning) {
         return dialogs_->confirmWarning(QString::fromStdString(warning));
     };
-    // The check follows the damaged-package message, also when Open fails on the package.
-    try {
-        runOpen(*this, open, toStd(package), toStd(*folder),
-                [this](const std::string& message) { ShowError(QString::fromStdString(message)); });
-    } catch (...) {
+    // The check follows the damaged-package message, also when Open fails on the package; the
+    // window stays busy while it reads the package.
+    const auto check = [this, &package] {
+        BusyRun busy(*this);
         showThemeCheck(*this, toStd(package));
+    };
+    bool opened = false;
+    try {
+        opened = runOpen(*this, open, toStd(package), toStd(*folder),
+                         [this](const std::string& message) { ShowError(QString::fromStdString(message)); });
+    } catch (...) {
+        check();
         throw;
     }
-    showThemeCheck(*this, toStd(package));
+    if (opened) check();
 }
 
 void openThemeInto(TfmMain& window, const std::string& package, const std::string& folder) {

@@ -46,6 +46,14 @@ QTreeWidget* checkList(TfmMain& window) {
     return shown->findChild<QTreeWidget*>(QStringLiteral("ThemeCheckList"));
 }
 
+// Saves the window's theme with a Cyrillic wallpaper name; returns the first member's name.
+std::string savedWallpaperName(apptest::Window& window, const QTemporaryDir& folder, const QString& package) {
+    window->dropPictureFile(201, writePicture(folder, QStringLiteral("Обои.png"), filled(208, 208, Qt::blue)));
+    window.script->saveNames.push_back(folder.filePath(package));
+    window->sbSaveClick();
+    return memberNames(folder.filePath(package)).at(0);
+}
+
 TEST(HandsetTools, PortableNamesItemIsRememberedAndUsedBySave) {
     PrivateHome home;
     QTemporaryDir folder;
@@ -59,21 +67,13 @@ TEST(HandsetTools, PortableNamesItemIsRememberedAndUsedBySave) {
         EXPECT_TRUE(item->isCheckable());
         EXPECT_FALSE(item->isChecked());
 
-        const QString wall = writePicture(folder, QStringLiteral("Обои.png"), filled(208, 208, Qt::blue));
-        window->dropPictureFile(201, wall);
-        window.script->saveNames.push_back(folder.filePath(QStringLiteral("plain.nth")));
-        window->sbSaveClick();
-        EXPECT_EQ(memberNames(folder.filePath(QStringLiteral("plain.nth")))[0], "Обои.png");
+        EXPECT_EQ(savedWallpaperName(window, folder, QStringLiteral("plain.nth")), "Обои.png");
         item->setChecked(true);
     }
     apptest::Window again;
     auto* item = again->N1->findChild<QAction*>(QStringLiteral("PortableNames"));
     EXPECT_TRUE(item->isChecked());
-    const QString wall = writePicture(folder, QStringLiteral("Обои.png"), filled(208, 208, Qt::blue));
-    again->dropPictureFile(201, wall);
-    again.script->saveNames.push_back(folder.filePath(QStringLiteral("portable.nth")));
-    again->sbSaveClick();
-    EXPECT_EQ(memberNames(folder.filePath(QStringLiteral("portable.nth")))[0], "wallpaper.png");
+    EXPECT_EQ(savedWallpaperName(again, folder, QStringLiteral("portable.nth")), "wallpaper.png");
     EXPECT_EQ(checkList(*again), nullptr);  // a clean package shows no check window
 }
 

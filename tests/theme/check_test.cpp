@@ -1,7 +1,6 @@
 // The theme check over small packages made here; skarvel-cli theme check, fit and
 // save --portable-names.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QImage>
 
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "../picture/fixtures.h"
+#include "cli_run.h"
 #include "picture/fit.h"
 #include "platform/tempfile.h"
 #include "theme/check.h"
@@ -67,7 +67,7 @@ std::string png(int width, int height) {
     return bytesOf(fixtures::encodeWithQt(fixtures::filled(width, height, Qt::red, Qt::blue), "png"));
 }
 
-void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+using clirun::writeFile;
 
 theme::PictureFacts realProbe(const std::string& path) {
     const auto facts = picture::handsetFacts(path);
@@ -176,22 +176,8 @@ TEST(ThemeCheck, SlotsAndPortableNames) {
 
 // ---- Through skarvel-cli
 
-struct Result {
-    int code;
-    std::string out;
-};
-
-Result cli(const std::string& arguments) {
-    const std::string command = std::string("'") + SKARVEL_CLI + "' " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-std::string q(const std::string& text) { return "'" + text + "'"; }
+using clirun::cli;
+using clirun::q;
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
