@@ -25,6 +25,8 @@
 namespace {
 
 const char* const kPortableNamesKey = "save/portableNames";
+// The settings file: $XDG_CONFIG_HOME/Skarvel/Skarvel.conf.
+const char* const kSettingsName = "Skarvel";
 const char* const kCheckWindowName = "ThemeCheck";
 
 bool isScreen(int tag) { return tag == elements::kWallpaper || tag == elements::kBackground || tag == elements::kScreensaver; }
@@ -121,7 +123,9 @@ void installHandsetTools(TfmMain& window) {
     portable->setCheckable(true);
     portable->setChecked(portableNamesChosen());
     window.N1->insertAction(window.N5, portable);
-    QObject::connect(portable, &QAction::toggled, portable, [](bool on) { QSettings().setValue(kPortableNamesKey, on); });
+    QObject::connect(portable, &QAction::toggled, portable, [](bool on) {
+        QSettings(kSettingsName, kSettingsName).setValue(kPortableNamesKey, on);
+    });
 
     for (int tag : elements::kElementTags) {
         TImage* picture = window.elementPicture(tag);
@@ -138,7 +142,7 @@ void installHandsetTools(TfmMain& window) {
     }
 }
 
-bool portableNamesChosen() { return QSettings().value(kPortableNamesKey, false).toBool(); }
+bool portableNamesChosen() { return QSettings(kSettingsName, kSettingsName).value(kPortableNamesKey, false).toBool(); }
 
 void showThemeCheck(TfmMain& window, const std::string& package) {
     auto* shown = window.findChild<ThemeCheckWindow*>(kCheckWindowName, Qt::FindDirectChildrenOnly);

@@ -175,7 +175,9 @@ public:
         reader.ExtractFiles();
         folder_ = reader.ExtractDir();
         for (const auto& member : reader.Members()) members_.push_back(member.Name);
-        for (const auto& problem : reader.Problems()) problems_.emplace(problem.File, problem.Text);
+        // A problem of the whole archive names the archive itself.
+        for (const auto& problem : reader.Problems())
+            problems_.emplace(problem.File == package ? std::string() : problem.File, problem.Text);
 
         checkDescriptorAndFiles();
         reportUnclaimedProblems();

@@ -27,7 +27,6 @@ struct PrivateHome {
         apptest::ensureApplication();
         qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
         qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
-        QSettings().clear();
     }
 };
 
