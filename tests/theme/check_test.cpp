@@ -259,12 +259,14 @@ TEST(CliThemeCheck, PortableSaveStoresAsciiNamesAndOpensToTheSameBytes) {
     writeFile(wall2, bytesOf(fixtures::encodeWithQt(fixtures::filled(100, 100, Qt::red, Qt::red), "jpg")));
     // wall2 holds the name the wallpaper would get: the wallpaper's copy is numbered.
     const std::string fields = " --wallpaper " + q(wall) + " --icon " + q("messages:small=" + icon) + " --icon " +
-                               q("settings:large=" + wall2) + " --ringtone " + q(ring) + " --background " + q(bg);
+                               q("settings:large=" + wall2) + " --ringtone " + q(ring) + " --background " + q(bg) +
+                               " --screensaver " + q(wall);  // the wallpaper's file again: one member
 
     ASSERT_EQ(cli("theme save --portable-names " + q(dir + "/p.nth") + fields).code, 0);
     const auto listing = cli("ls " + q(dir + "/p.nth")).out;
     for (const char* name : {"wallpaper_2.jpg", "icon_messages_small.png", "ringtone.aac", "bg.png", "wallpaper.jpg"})
         EXPECT_NE(listing.find(name), std::string::npos) << name << "\n" << listing;
+    EXPECT_EQ(listing.find("screensaver"), std::string::npos) << listing;
     EXPECT_EQ(cli("theme check " + q(dir + "/p.nth")).out, "{\"findings\":[]}\n");
 
     const auto opened = cli("theme open --yes " + q(dir + "/p.nth") + " " + q(dir + "/o"));
@@ -275,6 +277,7 @@ TEST(CliThemeCheck, PortableSaveStoresAsciiNamesAndOpensToTheSameBytes) {
     EXPECT_EQ(readFile(files + "ringtone.aac"), readFile(ring));
     EXPECT_EQ(readFile(files + "wallpaper.jpg"), readFile(wall2));
     EXPECT_NE(opened.out.find("\"wallpaper\":\"" + files + "wallpaper_2.jpg\""), std::string::npos) << opened.out;
+    EXPECT_NE(opened.out.find("\"screensaver\":\"" + files + "wallpaper_2.jpg\""), std::string::npos);
     EXPECT_NE(opened.out.find("\"messages:small\":\"" + files + "icon_messages_small.png\""), std::string::npos);
 
     // Without the option the names stay as they are.
