@@ -3,7 +3,6 @@
 #include <expat.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -324,13 +323,6 @@ private:
 Slot slotFor(int tag) {
     if (tag == kTagWallpaper || tag == kTagBackground || tag == kTagScreensaver) return kScreenSlot;
     return tag > kSmallIconOffset ? kSmallIconSlot : kLargeIconSlot;
-}
-
-bool isPortableName(std::string_view name) {
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               (c != '\0' && std::strchr(" ._-()", c) != nullptr);
-    });
 }
 
 std::vector<Finding> checkPackage(const std::string& package, const PictureProbe& probe) {

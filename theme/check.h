@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "theme/portable_names.h"  // isPortableName
+
 namespace theme {
 
 enum class Severity { Error, Warning };
@@ -40,9 +42,6 @@ struct PictureFacts {
     int height = 0;
 };
 using PictureProbe = std::function<PictureFacts(const std::string& path)>;
-
-// A member name a handset matches byte for byte: ASCII letters, digits, space and "._-()" only.
-bool isPortableName(std::string_view name);
 
 // Checks the package file. Findings come in the descriptor's line order of their elements
 // ("package" first), then by code. Throws platform::Error when the file cannot be read as an

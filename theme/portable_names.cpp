@@ -1,12 +1,12 @@
 #include "theme/portable_names.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <vector>
 
-#include "theme/check.h"
 #include "theme/descriptor.h"
 
 namespace theme {
@@ -72,6 +72,13 @@ private:
 };
 
 }  // namespace
+
+bool isPortableName(std::string_view name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               (c != '\0' && std::strchr(" ._-()", c) != nullptr);
+    });
+}
 
 std::unique_ptr<ThemeFields> withPortableNames(const ThemeView& view, const std::string& folder) {
     std::filesystem::create_directories(folder);

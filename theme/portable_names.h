@@ -4,10 +4,14 @@
 // lower-cased and a number added on a clash.
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "theme/fields.h"
 
 namespace theme {
+
+// A member name a handset matches byte for byte: ASCII letters, digits, space and "._-()" only.
+bool isPortableName(std::string_view name);
 
 // The theme as Save should see it with portable names: every element and ringtone path whose
 // file-name part is not portable points to a copy of its file, under the slot's name, made in
