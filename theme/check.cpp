@@ -112,7 +112,16 @@ public:
         XML_SetUnknownEncodingHandler(parser, unknownEncoding, nullptr);
         XML_SetUserData(parser, this);
         XML_SetElementHandler(parser, start, end);
-        if (XML_Parse(parser, text.data(), static_cast<int>(text.size()), XML_TRUE) == XML_STATUS_ERROR)
+        // In pieces, since expat takes an int length.
+        constexpr size_t kPiece = 1 << 20;
+        XML_Status status = XML_STATUS_OK;
+        for (size_t at = 0, size = 0; status == XML_STATUS_OK; at += size) {
+            size = std::min(kPiece, text.size() - at);
+            const bool last = at + size == text.size();
+            status = XML_Parse(parser, text.data() + at, static_cast<int>(size), last);
+            if (last) break;
+        }
+        if (status == XML_STATUS_ERROR)
             error = "строка " + std::to_string(XML_GetCurrentLineNumber(parser)) + ", столбец " +
                     std::to_string(XML_GetCurrentColumnNumber(parser) + 1) + ": " +
                     XML_ErrorString(XML_GetErrorCode(parser));
