@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include "app/handset_tools.h"
 #include "app/mainwindow.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -78,19 +79,21 @@ QString initialUnpackFolder() {
 }
 
 // Runs Open; problems the reader met are shown as one damaged-package message, before the
-// failure that ended the run, if any.
-void runOpen(TfmMain& window, theme::OpenWorkflow& open, const std::string& package, const std::string& folder,
+// failure that ended the run, if any. False when the user declined emptying the unpack folder.
+bool runOpen(TfmMain& window, theme::OpenWorkflow& open, const std::string& package, const std::string& folder,
              const std::function<void(const std::string&)>& reportDamage) {
     WindowTheme view(window);
     BusyRun busy(window);
     open.onProgress = busy.progress();
+    bool opened = false;
     try {
-        open.run(package, folder, view);
+        opened = open.run(package, folder, view);
     } catch (...) {
         if (!open.problems().empty()) reportDamage(theme::damagedMessage(package, open.problems()));
         throw;
     }
     if (!open.problems().empty()) reportDamage(theme::damagedMessage(package, open.problems()));
+    return opened;
 }
 
 }  // namespace
@@ -102,7 +105,9 @@ void TfmMain::sbSaveClick() {
     BusyRun busy(*this);
     theme::SaveWorkflow save;
     save.onProgress = busy.progress();
-    save.run(view, toStd(*name));
+    save.portableNames = portableNamesChosen();
+    // The check reads the package back while the window is still busy.
+    showThemeCheck(*this, save.run(view, toStd(*name)));
 }
 
 void TfmMain::sbOpenClick() {
@@ -118,8 +123,21 @@ void TfmMain::openPackage(const QString& package) {
     open.confirmEmptying = [this](const std::string& warning) {
         return dialogs_->confirmWarning(QString::fromStdString(warning));
     };
-    runOpen(*this, open, toStd(package), toStd(*folder),
-            [this](const std::string& message) { ShowError(QString::fromStdString(message)); });
+    // The check follows the damaged-package message, also when Open fails on the package; the
+    // window stays busy while it reads the package.
+    const auto check = [this, &package] {
+        BusyRun busy(*this);
+        showThemeCheck(*this, toStd(package));
+    };
+    bool opened = false;
+    try {
+        opened = runOpen(*this, open, toStd(package), toStd(*folder),
+                         [this](const std::string& message) { ShowError(QString::fromStdString(message)); });
+    } catch (...) {
+        check();
+        throw;
+    }
+    if (opened) check();
 }
 
 void openThemeInto(TfmMain& window, const std::string& package, const std::string& folder) {

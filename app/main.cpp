@@ -1,6 +1,7 @@
 // The editor: one main window, created with New theme, centred on the screen. A package named
 // on the command line (a file manager's "Open with") is opened once the window shows.
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QScreen>
 
@@ -8,8 +9,40 @@
 #include "app/mainwindow.h"
 #include "platform/pending.h"
 
+namespace {
+
+void describeCommandLine(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral("Editor for phone theme packages (.nth)."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("package"), QStringLiteral("Theme package to open."),
+                                 QStringLiteral("[package]"));
+}
+
+// --help and --version are answered without a window system, so they also work without a display.
+bool asksOnlyForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--") return false;
+        if (argument == "-h" || argument == "--help" || argument == "-?" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version")
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationVersion(QStringLiteral(SKARVEL_VERSION));
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    if (asksOnlyForText(argc, argv)) {
+        QCoreApplication textOnly(argc, argv);
+        parser.process(textOnly);  // prints the text and exits
+    }
     QApplication application(argc, argv);
+    parser.process(application);
     QApplication::setApplicationName(QStringLiteral("Skarvel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("skarvel"));
     QIcon icon;
@@ -25,7 +58,8 @@ int main(int argc, char** argv) {
         window.move(frame.topLeft());
     }
     window.show();
-    openPackageFromCommandLine(window, QCoreApplication::arguments());
+    openPackageFromCommandLine(window, QStringList{QCoreApplication::arguments().constFirst()}
+                                           << parser.positionalArguments());
     const int result = application.exec();
     platform::setPendingMessagesHook(nullptr);
     return result;

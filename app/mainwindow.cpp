@@ -20,6 +20,7 @@
 #include "app/about_box.h"
 #include "app/elements.h"
 #include "app/error_display.h"
+#include "app/handset_tools.h"
 #include "app/qt_dialogs.h"
 #include "platform/errors.h"
 
@@ -105,6 +106,7 @@ TfmMain::TfmMain(Options options)
     setObjectName(QStringLiteral("fmMain"));
     buildFrame();
     connectHandlers();
+    installHandsetTools(*this);
     // New theme runs at creation; a failure is shown and the window still opens.
     runHandler([this] { FormCreate(); });
 }

@@ -71,12 +71,15 @@ void registerSave(CLI::App& parent) {
     auto* command = parent.add_subcommand("save", "save the given fields as a theme package");
     auto fields = std::make_shared<FieldOptions>();
     auto out = std::make_shared<std::string>();
+    auto portable = std::make_shared<bool>(false);
     command->add_option("OUT", *out, "package to write")->required();
+    command->add_flag("--portable-names", *portable, "store files with non-ASCII or special names under names of their slot");
     fields->addTo(*command);
-    command->callback([fields, out] {
+    command->callback([fields, out, portable] {
         theme::ThemeFields view;
         fields->applyTo(view);
         theme::SaveWorkflow save;
+        save.portableNames = *portable;
         try {
             save.run(view, *out);
         } catch (const platform::Error& e) {
@@ -93,6 +96,7 @@ void registerTheme(CLI::App& app) {
     registerCompose(*command);
     registerSave(*command);
     registerThemeOpen(*command);
+    registerThemeCheck(*command);
 }
 
 }  // namespace cli

@@ -38,6 +38,7 @@ void registerUnzip(CLI::App& app);
 void registerXml(CLI::App& app);
 void registerTheme(CLI::App& app);
 void registerThemeOpen(CLI::App& theme);  // registered by registerTheme
+void registerThemeCheck(CLI::App& theme);  // "check" and "fit", registered by registerTheme
 void registerPreview(CLI::App& app);
 
 }  // namespace cli

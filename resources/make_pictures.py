@@ -211,21 +211,27 @@ def header(tab_width):
     return c
 
 
+# The editor's icon on a 48 x 48 grid: a phone with a coloured screen and a brush stroke. One
+# list of shapes feeds both the rasteriser here and the scalable icon of make_icons.py.
+ICON_SHAPES = (
+    [("round_rect", (12, 2, 36, 46, 5), (45, 50, 60, 255)),
+     ("rect", (15, 7, 33, 27), (90, 170, 230, 255)),
+     ("polygon", ((15, 22), (22, 15), (28, 21), (33, 17), (33, 27), (15, 27)), (70, 150, 80, 255)),
+     ("circle", (29, 11, 2.2), (250, 220, 90, 255))] +
+    [("round_rect", (16 + col * 6, 30 + row * 5, 20 + col * 6, 33 + row * 5, 1), (150, 155, 165, 255))
+     for row in range(3) for col in range(3)] +
+    [("line", (30, 44, 44, 20, 3), (200, 70, 50, 255)),
+     ("polygon", ((28, 47), (29, 42), (32.5, 44)), (240, 200, 150, 255))])
+
+
 def icon(size):
-    """The editor's icon: a phone with a coloured screen and a brush stroke."""
     c = Canvas(size, size)
     s = size / 48.0
-    c.round_rect(12 * s, 2 * s, 36 * s, 46 * s, 5 * s, (45, 50, 60, 255))
-    c.rect(15 * s, 7 * s, 33 * s, 27 * s, (90, 170, 230, 255))
-    c.polygon([(15 * s, 22 * s), (22 * s, 15 * s), (28 * s, 21 * s), (33 * s, 17 * s),
-               (33 * s, 27 * s), (15 * s, 27 * s)], (70, 150, 80, 255))
-    c.circle(29 * s, 11 * s, 2.2 * s, (250, 220, 90, 255))
-    for row in range(3):
-        for col in range(3):
-            c.round_rect((16 + col * 6) * s, (30 + row * 5) * s, (20 + col * 6) * s,
-                         (33 + row * 5) * s, 1 * s, (150, 155, 165, 255))
-    c.line(30 * s, 44 * s, 44 * s, 20 * s, 3 * s, (200, 70, 50, 255))
-    c.polygon([(28 * s, 47 * s), (29 * s, 42 * s), (32.5 * s, 44 * s)], (240, 200, 150, 255))
+    for kind, numbers, colour in ICON_SHAPES:
+        if kind == "polygon":
+            c.polygon([(x * s, y * s) for x, y in numbers], colour)
+        else:
+            getattr(c, kind)(*(n * s for n in numbers), colour)
     return c
 
 

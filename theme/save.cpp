@@ -13,6 +13,7 @@
 #include "platform/tempfile.h"
 #include "resources/embedded.h"
 #include "theme/descriptor.h"
+#include "theme/portable_names.h"
 #include "zip/writer.h"
 
 namespace theme {
@@ -106,9 +107,12 @@ std::string packageNameFor(const std::string& chosenName) {
 }
 
 std::string SaveWorkflow::run(const ThemeView& view, const std::string& chosenName) {
-    const Descriptor descriptor = composeDescriptor(view);
     platform::TempFolder work("skarvel-save");
-    const auto files = prepareFiles(view, descriptor, work.path());
+    std::unique_ptr<ThemeFields> portable;
+    if (portableNames) portable = withPortableNames(view, work.path() + "/portable");
+    const ThemeView& saved = portable ? *portable : view;
+    const Descriptor descriptor = composeDescriptor(saved);
+    const auto files = prepareFiles(saved, descriptor, work.path());
 
     const std::string target = packageNameFor(chosenName);
     const mode_t mode = packageMode(target);

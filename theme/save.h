@@ -21,6 +21,9 @@ class SaveWorkflow {
 public:
     // Called as the writer works: percent of the bytes written so far (0 to 100).
     std::function<void(int percent)> onProgress;
+    // Store files whose names a handset may not match under ASCII names made from their slot
+    // (theme/portable_names.h), in the descriptor and the archive alike. Off: names as they are.
+    bool portableNames = false;
 
     // Writes the theme to `chosenName` (extended by packageNameFor) and returns the path written.
     // A named file that is missing or unreadable fails with "Cannot open file %s" before any

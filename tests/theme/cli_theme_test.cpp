@@ -7,31 +7,16 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli_run.h"
 #include "platform/files.h"
 #include "platform/tempfile.h"
 #include "theme/unpack_folder.h"
 
 namespace {
 
-struct Result {
-    int code;
-    std::string out;
-};
-
-// Runs skarvel-cli with `arguments` (already quoted for the shell); standard error is dropped.
-Result cli(const std::string& arguments) {
-    const std::string command = std::string("'") + SKARVEL_CLI + "' " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-std::string q(const std::string& text) { return "'" + text + "'"; }
-
-void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+using clirun::cli;
+using clirun::q;
+using clirun::writeFile;
 
 TEST(CliTheme, ComposePrintsTheDescriptorBytes) {
     const auto plain = cli("theme compose");
