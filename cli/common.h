@@ -39,5 +39,6 @@ void registerXml(CLI::App& app);
 void registerTheme(CLI::App& app);
 void registerThemeOpen(CLI::App& theme);  // registered by registerTheme
 void registerPreview(CLI::App& app);
+void registerThumbnail(CLI::App& app);
 
 }  // namespace cli

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     cli::registerXml(app);
     cli::registerTheme(app);
     cli::registerPreview(app);
+    cli::registerThumbnail(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
