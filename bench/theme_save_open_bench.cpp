@@ -1,6 +1,7 @@
 // Saves and opens a full theme (25 pictures of realistic sizes and a 1 MiB ringtone) with
 // `skarvel-cli theme save/open`, and in the same run packs and unpacks the same files with
-// Info-ZIP `zip -q -7` and `unzip -qo`; prints the best times and the ratios.
+// Info-ZIP `zip -q -7` and `unzip -qo`, and makes the package's thumbnail with
+// `skarvel-cli thumbnail`; prints the best times and the ratios.
 //
 //   theme_save_open_bench [--rounds N]
 #include <sys/stat.h>
@@ -138,7 +139,7 @@ int main(int argc, char** argv) {
 
     ::mkdir((work.path() + "/o2").c_str(), 0700);
     ::mkdir((work.path() + "/o2/files").c_str(), 0700);
-    std::vector<double> saveOurs, saveZip, openOurs, openUnzip;
+    std::vector<double> saveOurs, saveZip, openOurs, openUnzip, thumbnails;
     for (int round = 0; round < rounds; ++round) {
         std::remove(ours.c_str());
         std::remove(theirs.c_str());
@@ -149,27 +150,31 @@ int main(int argc, char** argv) {
         zip.push_back(descriptor);
         const std::vector<std::string> open = {cli, "theme", "open", "--yes", ours, work.path() + "/o1"};
         const std::vector<std::string> unzip = {"unzip", "-qo", theirs, "-d", work.path() + "/o2/files"};
+        const std::vector<std::string> thumbnail = {cli, "thumbnail", ours, work.path() + "/thumbnail.png"};
         // Alternate which tool goes first.
         if (round % 2 == 0) {
             saveOurs.push_back(timed(save));
             saveZip.push_back(timed(zip));
             openOurs.push_back(timed(open));
             openUnzip.push_back(timed(unzip));
+            thumbnails.push_back(timed(thumbnail));
         } else {
+            thumbnails.push_back(timed(thumbnail));
             saveZip.push_back(timed(zip));
             saveOurs.push_back(timed(save));
             openUnzip.push_back(timed(unzip));
             openOurs.push_back(timed(open));
         }
-        std::printf("round %d: save %.4f s, zip %.4f s, open %.4f s, unzip %.4f s\n", round + 1, saveOurs.back(),
-                    saveZip.back(), openOurs.back(), openUnzip.back());
+        std::printf("round %d: save %.4f s, zip %.4f s, open %.4f s, unzip %.4f s, thumbnail %.4f s\n", round + 1,
+                    saveOurs.back(), saveZip.back(), openOurs.back(), openUnzip.back(), thumbnails.back());
     }
-    const double s = best(saveOurs), z = best(saveZip), o = best(openOurs), u = best(openUnzip);
-    if (s < 0 || z < 0 || o < 0 || u < 0) {
+    const double s = best(saveOurs), z = best(saveZip), o = best(openOurs), u = best(openUnzip), t = best(thumbnails);
+    if (s < 0 || z < 0 || o < 0 || u < 0 || t < 0) {
         std::printf("a tool failed\n");
         return 1;
     }
     std::printf("best: skarvel-cli theme save %.4f s, zip -q -7 %.4f s, ratio %.2f (target <= 1.1)\n", s, z, s / z);
     std::printf("best: skarvel-cli theme open %.4f s, unzip -qo %.4f s, ratio %.2f (target <= 3)\n", o, u, o / u);
+    std::printf("best: skarvel-cli thumbnail %.4f s, theme open %.4f s, ratio %.2f (target <= 1)\n", t, o, t / o);
     return 0;
 }

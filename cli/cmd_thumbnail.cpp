@@ -23,9 +23,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <thread>
 
 #include "cli/common.h"
 #include "cli/offscreen.h"
@@ -94,6 +97,9 @@ std::string unpackedFile(const std::string& path, const std::string& unpackFolde
 }
 
 QByteArray thumbnailPng(const ThumbnailOptions& options, const std::string& folder) {
+    // Reading the system's fonts takes about as long as unpacking and decoding: both at once.
+    ensureOffscreenGuiApplication();
+    const std::jthread fonts([] { screen::textFont(theme::kScreenLabels[0].pixelSize); });
     refuseOversizedPackage(options.package);
     // Paths only: the descriptor's pictures are not decoded, save the one the screen shows.
     theme::ThemeFields paths([](const std::string&) { return std::string(); });
@@ -109,7 +115,6 @@ QByteArray thumbnailPng(const ThumbnailOptions& options, const std::string& fold
     if (!paths.path(plan.layer1).empty())
         layer = picture::loadPicture(unpackedFile(paths.path(plan.layer1), open.unpackFolder()));
 
-    ensureOffscreenGuiApplication();
     const QImage screen = screen::renderScreen(
         plan, [&](int tag) { return tag == plan.layer1 && layer ? &*layer : nullptr; });
     QByteArray png;
@@ -152,14 +157,20 @@ void limitResources() {
     ::setenv("XDG_CACHE_HOME", (folder + "/cache").c_str(), 1);
     int code = 1;
     try {
+        // The PNG's length first, so that the parent can tell a whole PNG from a cut one.
         const QByteArray png = thumbnailPng(options, folder);
-        code = writeAll(pipe, png.constData(), static_cast<size_t>(png.size())) ? 0 : 1;
+        const std::uint64_t length = static_cast<std::uint64_t>(png.size());
+        if (writeAll(pipe, reinterpret_cast<const char*>(&length), sizeof length) &&
+            writeAll(pipe, png.constData(), static_cast<size_t>(png.size())))
+            code = 0;
     } catch (const std::exception& e) {
         std::cerr << "skarvel-cli: " << e.what() << std::endl;
     } catch (...) {
         std::cerr << "skarvel-cli: unknown error" << std::endl;
     }
-    // No destructors and no exit handlers: the parent owns the folder and OUT.
+    // Closing the pipe hands the result over before this process's long teardown. No
+    // destructors and no exit handlers run: the parent owns the folder and OUT.
+    ::close(pipe);
     std::_Exit(code);
 }
 
@@ -182,7 +193,7 @@ bool readUntilClosed(int pipe, std::chrono::steady_clock::time_point deadline, s
     }
 }
 
-void writeOutput(const std::string& path, const std::string& png) {
+void writeOutput(const std::string& path, std::string_view png) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) fail("Cannot create file " + path);
     const bool written = writeAll(fd, png.data(), png.size());
@@ -211,18 +222,23 @@ void runThumbnail(const ThumbnailOptions& options) {
         runChild(options, work.path(), pipe[1]);
     }
     ::close(pipe[1]);
-    std::string png;
-    const bool finished = readUntilClosed(pipe[0], deadline, png);
+    std::string message;
+    const bool closed = readUntilClosed(pipe[0], deadline, message);
     ::close(pipe[0]);
-    if (!finished) ::kill(child, SIGKILL);
+    std::uint64_t length = 0;
+    if (closed && message.size() > sizeof length) std::memcpy(&length, message.data(), sizeof length);
+    if (length > 0 && length == message.size() - sizeof length) {
+        // A whole PNG: the child only has its exit left, which need not be waited for.
+        writeOutput(options.output, std::string_view(message).substr(sizeof length));
+        return;
+    }
+    if (!closed) ::kill(child, SIGKILL);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!finished) fail(stopRequested ? "thumbnail stopped" : "thumbnail: the package took too long to render");
+    if (!closed) fail(stopRequested ? "thumbnail stopped" : "thumbnail: the package took too long to render");
     if (WIFSIGNALED(status)) fail("thumbnail: the renderer ended by signal " + std::to_string(WTERMSIG(status)));
-    // The child has said why it failed.
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || png.empty()) throw ExitCode{1};
-    writeOutput(options.output, png);
+    throw ExitCode{1};  // the child has said why it failed
 }
 
 }  // namespace
