@@ -16,7 +16,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QImage>
 
 #include <cerrno>
@@ -33,6 +32,7 @@
 #include "cli/common.h"
 #include "cli/offscreen.h"
 #include "picture/picture.h"
+#include "picture/png_writer.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/tempfile.h"
@@ -117,11 +117,9 @@ QByteArray thumbnailPng(const ThumbnailOptions& options, const std::string& fold
 
     const QImage screen = screen::renderScreen(
         plan, [&](int tag) { return tag == plan.layer1 && layer ? &*layer : nullptr; });
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!screen.scaled(options.size, options.size, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(&buffer, "PNG"))
-        throw platform::Error("Cannot encode the thumbnail");
+    const QByteArray png =
+        picture::encodePng(screen.scaled(options.size, options.size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    if (png.isEmpty()) throw platform::Error("Cannot encode the thumbnail");
     return png;
 }
 
