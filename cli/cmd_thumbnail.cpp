@@ -1,19 +1,20 @@
 // skarvel-cli thumbnail PACKAGE OUT.png [--size N]: the package's idle screen (the background
 // view when it has no wallpaper) painted by the screen renderer and scaled to fit N pixels.
 //
-// File managers run this unattended on every downloaded package, so it is fenced in: a child
-// process does the work under an address-space limit, unpacking into a private temporary folder;
-// this process watches the clock, kills the child when it overruns, removes the folder whatever
-// happened and is the only one to write OUT, once the child has handed over a finished PNG.
+// File managers run this unattended on every downloaded package, so it is fenced in: it works
+// under an address-space limit and unpacks into a private temporary folder, and a small forked
+// janitor process keeps the clock. At the deadline the janitor raises SIGALRM, which ends this
+// process with exit code 1 (taking a half-written OUT with it), and SIGKILL shortly after should
+// that not do; whenever this process ends, however it ends, the janitor removes the folder.
 #include <CLI/CLI.hpp>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <QImage>
@@ -56,9 +57,9 @@ namespace {
 
 constexpr int kDefaultSize = 128;
 constexpr int kMaxSize = 2048;
-// The whole command ends within two seconds; the child gets what is left after start-up and
-// before clean-up.
-constexpr std::chrono::milliseconds kChildTimeLimit{1800};
+// The whole command ends within two seconds: SIGALRM at the deadline, SIGKILL a little later.
+constexpr std::chrono::milliseconds kDeadline{1800};
+constexpr std::chrono::milliseconds kKillDelay{120};
 constexpr rlim_t kAddressSpaceLimit = 1024UL * 1024 * 1024;
 // Members past this size make the package no theme worth a thumbnail; the reader never writes
 // more than a member declares, so the sum bounds what lands in the temporary folder.
@@ -71,9 +72,10 @@ struct ThumbnailOptions {
     int size = kDefaultSize;
 };
 
-volatile sig_atomic_t stopRequested = 0;
+// What the SIGALRM handler needs: OUT's path while OUT is being written, else empty.
+char outputBeingWritten[4096];
 
-// ---------------------------------------------------------------- the child: unpack and paint
+// ---------------------------------------------------------------- unpacking and painting
 
 void refuseOversizedPackage(const std::string& package) {
     zip::TUnZIP reader;
@@ -144,99 +146,86 @@ void limitResources() {
     const rlimit fileSize{kMaxFileBytes, kMaxFileBytes};
     ::setrlimit(RLIMIT_FSIZE, &fileSize);
     ::signal(SIGXFSZ, SIG_IGN);  // an oversized write fails instead of killing
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
 }
 
-[[noreturn]] void runChild(const ThumbnailOptions& options, const std::string& folder, int pipe) {
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::signal(signal, SIG_DFL);
-    limitResources();
-    // Whatever Qt or fontconfig would write for this process goes into the private folder.
-    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
-    ::setenv("XDG_CACHE_HOME", (folder + "/cache").c_str(), 1);
-    int code = 1;
-    try {
-        // The PNG's length first, so that the parent can tell a whole PNG from a cut one.
-        const QByteArray png = thumbnailPng(options, folder);
-        const std::uint64_t length = static_cast<std::uint64_t>(png.size());
-        if (writeAll(pipe, reinterpret_cast<const char*>(&length), sizeof length) &&
-            writeAll(pipe, png.constData(), static_cast<size_t>(png.size())))
-            code = 0;
-    } catch (const std::exception& e) {
-        std::cerr << "skarvel-cli: " << e.what() << std::endl;
-    } catch (...) {
-        std::cerr << "skarvel-cli: unknown error" << std::endl;
+// ---------------------------------------------------------------- the clock and the clean-up
+
+void onDeadline(int) {
+    static const char message[] = "skarvel-cli: thumbnail: the package took too long to render\n";
+    if (outputBeingWritten[0] != '\0') ::unlink(outputBeingWritten);
+    [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, message, sizeof message - 1);
+    ::_exit(1);
+}
+
+// The janitor: waits for `lifeline` to close (the worker ending, in any way) or for the
+// deadline, and removes `folder`; it outlives the worker by design and ends on its own.
+[[noreturn]] void runJanitor(int lifeline, pid_t worker, const std::string& folder,
+                             std::chrono::steady_clock::time_point deadline) {
+    const auto waitForEnd = [lifeline](std::chrono::steady_clock::time_point until) {
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+            pollfd closed{lifeline, POLLIN, 0};
+            const int polled = ::poll(&closed, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+            if (polled > 0) return true;  // only ever closed, never written
+            if (polled == 0 || errno != EINTR) return false;
+        }
+    };
+    if (!waitForEnd(deadline)) {
+        ::kill(worker, SIGALRM);
+        if (!waitForEnd(deadline + kKillDelay)) ::kill(worker, SIGKILL);
+        waitForEnd(deadline + 10 * kKillDelay);
     }
-    // Closing the pipe hands the result over before this process's long teardown. No
-    // destructors and no exit handlers run: the parent owns the folder and OUT.
-    ::close(pipe);
-    std::_Exit(code);
+    platform::removeTree(folder);
+    std::_Exit(0);
 }
 
-// ---------------------------------------------------------------- the parent: watch and write
-
-// Reads the child's PNG until the pipe closes; false when the deadline or a stop signal came first.
-bool readUntilClosed(int pipe, std::chrono::steady_clock::time_point deadline, std::string& bytes) {
-    char block[65536];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || stopRequested) return false;
-        pollfd ready{pipe, POLLIN, 0};
-        const int polled = ::poll(&ready, 1, static_cast<int>(left.count()));
-        if (polled < 0 && errno == EINTR) continue;
-        if (polled <= 0) return false;
-        const ssize_t got = ::read(pipe, block, sizeof block);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return got == 0;
-        bytes.append(block, static_cast<size_t>(got));
+// Starts the janitor for `folder`; the returned descriptor is this process's end of the lifeline.
+int startJanitor(const std::string& folder, std::chrono::steady_clock::time_point deadline) {
+    int lifeline[2];
+    if (::pipe2(lifeline, O_CLOEXEC) != 0) fail("Cannot create a pipe");
+    const pid_t worker = ::getpid();
+    std::cout.flush();
+    const pid_t janitor = ::fork();
+    if (janitor < 0) fail("Cannot start the thumbnail's janitor");
+    if (janitor == 0) {
+        ::close(lifeline[1]);
+        runJanitor(lifeline[0], worker, folder, deadline);
     }
+    ::close(lifeline[0]);
+    return lifeline[1];
 }
 
-void writeOutput(const std::string& path, std::string_view png) {
+void writeOutput(const std::string& path, const QByteArray& png) {
+    // Blocking on OUT (a pipe, say) is met by the deadline, which removes what was begun.
+    if (path.size() < sizeof outputBeingWritten) path.copy(outputBeingWritten, path.size());
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) fail("Cannot create file " + path);
-    const bool written = writeAll(fd, png.data(), png.size());
+    if (fd < 0) {
+        outputBeingWritten[0] = '\0';
+        fail("Cannot create file " + path);
+    }
+    const bool written = writeAll(fd, png.constData(), static_cast<size_t>(png.size()));
     if (::close(fd) != 0 || !written) {
         ::unlink(path.c_str());
         fail("Cannot write file " + path);
     }
+    // Finished: the deadline no longer touches OUT.
+    sigset_t alarm;
+    sigemptyset(&alarm);
+    sigaddset(&alarm, SIGALRM);
+    ::pthread_sigmask(SIG_BLOCK, &alarm, nullptr);
 }
 
-void onStopSignal(int) { stopRequested = 1; }
-
 void runThumbnail(const ThumbnailOptions& options) {
-    const auto deadline = std::chrono::steady_clock::now() + kChildTimeLimit;
-    struct sigaction stop {};
-    stop.sa_handler = onStopSignal;  // no SA_RESTART: the wait below wakes up
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &stop, nullptr);
-
-    const platform::TempFolder work("skarvel-thumbnail");  // mode 0700, removed on every way out
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0) fail("Cannot create a pipe");
-    std::cout.flush();
-    const pid_t child = ::fork();
-    if (child < 0) fail("Cannot start the renderer");
-    if (child == 0) {
-        ::close(pipe[0]);
-        runChild(options, work.path(), pipe[1]);
-    }
-    ::close(pipe[1]);
-    std::string message;
-    const bool closed = readUntilClosed(pipe[0], deadline, message);
-    ::close(pipe[0]);
-    std::uint64_t length = 0;
-    if (closed && message.size() > sizeof length) std::memcpy(&length, message.data(), sizeof length);
-    if (length > 0 && length == message.size() - sizeof length) {
-        // A whole PNG: the child only has its exit left, which need not be waited for.
-        writeOutput(options.output, std::string_view(message).substr(sizeof length));
-        return;
-    }
-    if (!closed) ::kill(child, SIGKILL);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!closed) fail(stopRequested ? "thumbnail stopped" : "thumbnail: the package took too long to render");
-    if (WIFSIGNALED(status)) fail("thumbnail: the renderer ended by signal " + std::to_string(WTERMSIG(status)));
-    throw ExitCode{1};  // the child has said why it failed
+    const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+    ::signal(SIGALRM, onDeadline);
+    // Mode 0700; removed here on every ordinary way out, by the janitor on the others.
+    const platform::TempFolder work("skarvel-thumbnail");
+    startJanitor(work.path(), deadline);
+    limitResources();
+    // Whatever Qt or fontconfig would write for this process goes into the private folder.
+    ::setenv("XDG_RUNTIME_DIR", work.path().c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (work.path() + "/cache").c_str(), 1);
+    writeOutput(options.output, thumbnailPng(options, work.path()));
 }
 
 }  // namespace
