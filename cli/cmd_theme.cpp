@@ -87,12 +87,12 @@ void registerSave(CLI::App& parent) {
 
 }  // namespace
 
-void registerTheme(CLI::App& app) {
+void registerTheme(CLI::App& app, void (*registerOpen)(CLI::App& theme)) {
     auto* command = app.add_subcommand("theme", "theme descriptor, Save and Open");
     command->require_subcommand(1);
     registerCompose(*command);
     registerSave(*command);
-    registerThemeOpen(*command);
+    registerOpen(*command);
 }
 
 }  // namespace cli

@@ -13,21 +13,18 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <pthread.h>
 #include <unistd.h>
 
 #include <QImage>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <thread>
 
 #include "cli/common.h"
@@ -179,8 +176,8 @@ void onDeadline(int) {
     std::_Exit(0);
 }
 
-// Starts the janitor for `folder`; the returned descriptor is this process's end of the lifeline.
-int startJanitor(const std::string& folder, std::chrono::steady_clock::time_point deadline) {
+// Starts the janitor for `folder`. This process's end of the lifeline stays open until it ends.
+void startJanitor(const std::string& folder, std::chrono::steady_clock::time_point deadline) {
     int lifeline[2];
     if (::pipe2(lifeline, O_CLOEXEC) != 0) fail("Cannot create a pipe");
     const pid_t worker = ::getpid();
@@ -192,7 +189,6 @@ int startJanitor(const std::string& folder, std::chrono::steady_clock::time_poin
         runJanitor(lifeline[0], worker, folder, deadline);
     }
     ::close(lifeline[0]);
-    return lifeline[1];
 }
 
 void writeOutput(const std::string& path, const QByteArray& png) {
@@ -208,11 +204,9 @@ void writeOutput(const std::string& path, const QByteArray& png) {
         ::unlink(path.c_str());
         fail("Cannot write file " + path);
     }
-    // Finished: the deadline no longer touches OUT.
-    sigset_t alarm;
-    sigemptyset(&alarm);
-    sigaddset(&alarm, SIGALRM);
-    ::pthread_sigmask(SIG_BLOCK, &alarm, nullptr);
+    // Finished: the deadline no longer touches OUT nor turns the run into a failure.
+    ::signal(SIGALRM, SIG_IGN);
+    outputBeingWritten[0] = '\0';
 }
 
 void runThumbnail(const ThumbnailOptions& options) {

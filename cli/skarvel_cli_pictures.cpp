@@ -1,0 +1,6 @@
+// skarvel-cli-pictures: skarvel-cli's command line with the picture commands run here (Qt Gui).
+#include "cli/common.h"
+
+int main(int argc, char** argv) {
+    return cli::runCommands(argc, argv, {cli::registerThemeOpen, cli::registerPreview, cli::registerThumbnail});
+}
