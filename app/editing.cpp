@@ -2,15 +2,11 @@
 // request), the double-click pick, the ringtone pick and dropped picture files.
 #include <QComboBox>
 
-#include "app/elements.h"
 #include "app/mainwindow.h"
 #include "resources/embedded.h"
+#include "theme/elements.h"
 
 namespace {
-
-constexpr int kBrowse = 0;
-constexpr int kClear = 1;
-constexpr int kReloadRequest = 99;
 
 // The picture loading rule; the caller replaces its control's picture only when this returns.
 PicturePtr loadPictureFile(const QString& fileName) {
@@ -47,7 +43,7 @@ void TfmMain::ResetElements() {
 void TfmMain::FormCreate() {
     ResetElements();
     eColor->setCurrentIndex(0);
-    PreviewMode = elements::kWallpaper;
+    PreviewMode = theme::kModeIdle;
     UpdatePreview();
 }
 
@@ -58,19 +54,19 @@ void TfmMain::eMessagesPropertiesButtonClick(TcxButtonEdit* field, int index) {
         if (picture->Tag == tag) targets.push_back(picture);
     });
     for (TImage* picture : targets) {
-        if (index == kBrowse) {
+        if (index == theme::kButtonBrowse) {
             if (const std::optional<QString> name = dialogs_->openPicture()) {
                 picture->setPicture(loadPictureFile(*name));
                 field->setText(*name);
             }
-        } else if (index == kClear) {
+        } else if (index == theme::kButtonClear) {
             picture->clear();
             field->clear();
-        } else if (index == kReloadRequest) {
+        } else if (index == theme::kReloadRequest) {
             picture->setPicture(loadPictureFile(field->text()));
         }
         // The preview follows at once only when it shows this very element.
-        if (index != kReloadRequest && PreviewMode == picture->Tag) UpdatePreview();
+        if (index != theme::kReloadRequest && PreviewMode == picture->Tag) UpdatePreview();
     }
 }
 
@@ -87,7 +83,7 @@ void TfmMain::imMessagesDblClick(TImage* picture) {
 void TfmMain::dropPictureFile(int tag, const QString& path) {
     TImage* picture = elementPicture(tag);
     TcxButtonEdit* field = pathField(tag);
-    if (!picture || !field || !elements::isElementTag(tag)) return;
+    if (!picture || !field || !theme::isElementTag(tag)) return;
     picture->setPicture(loadPictureFile(path));
     field->setText(path);
     UpdatePreview();

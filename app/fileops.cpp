@@ -13,13 +13,13 @@
 #include "app/mainwindow.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "theme/elements.h"
 #include "theme/open.h"
 #include "theme/save.h"
 
 namespace {
 
 const char* const kFolderPrompt = "Выберите каталог для распаковки темы";
-constexpr int kReloadRequest = 99;
 
 std::string toStd(const QString& text) { return text.toStdString(); }
 
@@ -42,7 +42,7 @@ public:
     }
 
     void resetElements() override { window_.ResetElements(); }
-    void reloadPicture(int tag) override { window_.eMessagesPropertiesButtonClick(&field(tag), kReloadRequest); }
+    void reloadPicture(int tag) override { window_.eMessagesPropertiesButtonClick(&field(tag), theme::kReloadRequest); }
     void updatePreview() override { window_.UpdatePreview(); }
 
 private:

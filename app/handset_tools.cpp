@@ -29,13 +29,13 @@ const char* const kPortableNamesKey = "save/portableNames";
 const char* const kSettingsName = "Skarvel";
 const char* const kCheckWindowName = "ThemeCheck";
 
-bool isScreen(int tag) { return tag == elements::kWallpaper || tag == elements::kBackground || tag == elements::kScreensaver; }
+bool isScreen(int tag) { return tag == theme::kTagWallpaper || tag == theme::kTagBackground || tag == theme::kTagScreensaver; }
 
 // The element tag a finding's element stands for; 0 for the ringtone, -1 for the package.
 int tagOfElement(const std::string& element) {
-    if (element == "wallpaper") return elements::kWallpaper;
-    if (element == "background") return elements::kBackground;
-    if (element == "screensaver") return elements::kScreensaver;
+    if (element == "wallpaper") return theme::kTagWallpaper;
+    if (element == "background") return theme::kTagBackground;
+    if (element == "screensaver") return theme::kTagScreensaver;
     if (element == "ringtone") return 0;
     if (element.rfind("icon:", 0) == 0) {
         const auto colon = element.find(':', 5);
@@ -48,13 +48,14 @@ QString elementCaption(int tag) {
     switch (tag) {
     case -1: return QStringLiteral("Пакет");
     case 0: return QStringLiteral("Сигнал вызова");
-    case elements::kWallpaper: return QStringLiteral("Обои");
-    case elements::kBackground: return QStringLiteral("Задний фон");
-    case elements::kScreensaver: return QStringLiteral("Скринсейвер");
+    case theme::kTagWallpaper: return QStringLiteral("Обои");
+    case theme::kTagBackground: return QStringLiteral("Задний фон");
+    case theme::kTagScreensaver: return QStringLiteral("Скринсейвер");
     }
-    const bool small = tag > elements::kSmallIconOffset;
-    const int item = small ? tag - elements::kSmallIconOffset : tag;
-    return QString::fromUtf8(elements::kMenuItemTable[static_cast<size_t>(item - 1)].title) +
+    const bool small = tag > theme::kSmallIconOffset;
+    const int item = small ? tag - theme::kSmallIconOffset : tag;
+    const std::string_view title = theme::kMenuTitles[static_cast<size_t>(item - 1)];
+    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())) +
            (small ? QStringLiteral(", мелко") : QStringLiteral(", крупно"));
 }
 
@@ -127,7 +128,7 @@ void installHandsetTools(TfmMain& window) {
         QSettings(kSettingsName, kSettingsName).setValue(kPortableNamesKey, on);
     });
 
-    for (int tag : elements::kElementTags) {
+    for (int tag : theme::kElementTags) {
         TImage* picture = window.elementPicture(tag);
         if (!picture) continue;
         picture->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -162,7 +163,7 @@ void showThemeCheck(TfmMain& window, const std::string& package) {
 
 QString fitActionCaption(const TfmMain& window, int tag) {
     const TImage* picture = window.elementPicture(tag);
-    if (!picture || !picture->hasPicture() || !elements::isElementTag(tag)) return {};
+    if (!picture || !picture->hasPicture() || !theme::isElementTag(tag)) return {};
     const theme::Slot slot = theme::slotFor(tag);
     if (picture->picture()->width() <= slot.width && picture->picture()->height() <= slot.height) return {};
     return isScreen(tag) ? QStringLiteral("Вписать в экран") : QStringLiteral("Вписать в ячейку");

@@ -8,7 +8,6 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
@@ -18,11 +17,12 @@
 #include <QTimer>
 
 #include "app/about_box.h"
-#include "app/elements.h"
 #include "app/error_display.h"
 #include "app/handset_tools.h"
 #include "app/qt_dialogs.h"
 #include "platform/errors.h"
+#include "screen/renderer.h"
+#include "theme/screen_plan.h"
 
 namespace {
 
@@ -64,26 +64,22 @@ constexpr PreviewButtonInfo kPreviewButtons[] = {
     {"RxSpeedButton16", 11, "SIM-карта"},
 };
 
-// "Impact" is rarely installed on Linux: use it when it is, else `font`'s face condensed and
-// bold, which fontconfig resolves to the installed condensed bold face when there is one.
-QFont impactFont(QFont font, int pixelSize) {
-    static const bool hasImpact = QFontDatabase::families().contains(QStringLiteral("Impact"));
-    if (hasImpact) {
-        font.setFamily(QStringLiteral("Impact"));
-    } else {
-        font.setStretch(QFont::Condensed);
-        font.setWeight(QFont::Bold);
-    }
-    font.setPixelSize(pixelSize);
-    return font;
+// The phone screen's top left corner in the client area.
+constexpr QPoint kScreenOrigin(22, 62);
+
+QRect clientRect(const theme::ScreenBox& box) {
+    return QRect(kScreenOrigin.x() + box.x, kScreenOrigin.y() + box.y, box.width, box.height);
 }
 
-QLabel* screenLabel(QWidget* parent, const char* name, QRect geometry, Qt::Alignment alignment, int pixelSize) {
+QLabel* screenLabel(QWidget* parent, const theme::ScreenLabel& info) {
     auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
+    label->setObjectName(info.name);
+    label->setGeometry(clientRect(info.box));
+    const Qt::Alignment alignment = info.alignment == theme::TextAlignment::Centre  ? Qt::AlignHCenter
+                                    : info.alignment == theme::TextAlignment::Right ? Qt::AlignRight
+                                                                                    : Qt::AlignLeft;
     label->setAlignment(alignment | Qt::AlignTop);
-    label->setFont(impactFont(parent->font(), pixelSize));
+    label->setFont(screen::textFont(info.pixelSize, parent->font()));
     label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
 }
@@ -192,22 +188,22 @@ void TfmMain::buildPhone() {
     Shape2 = new TShape(client, "Shape2", kFrameGrey, kFrameGrey);
     Shape2->setGeometry(16, 56, 220, 220);
     Shape1 = new TShape(client, "Shape1", Qt::white, Qt::white);
-    Shape1->setGeometry(22, 62, 208, 208);
+    Shape1->setGeometry(clientRect(theme::kLayer1Box));
     Layer1 = new TImage(client, "Layer1", 0, false);
-    Layer1->setGeometry(22, 62, 208, 208);
+    Layer1->setGeometry(clientRect(theme::kLayer1Box));
     Layer2 = new TImage(client, "Layer2", 0, true);
-    Layer2->setGeometry(22, 100, 208, 170);
-    LabelItems = screenLabel(client, "LabelItems", {24, 96, 205, 30}, Qt::AlignHCenter, 22);
-    LabelLeft = screenLabel(client, "LabelLeft", {24, 247, 46, 19}, Qt::AlignLeft, 15);
-    LabelRight = screenLabel(client, "LabelRight", {184, 247, 42, 19}, Qt::AlignLeft, 15);
-    LabelCenter = screenLabel(client, "LabelCenter", {100, 244, 56, 23}, Qt::AlignLeft, 19);
-    LabelClock = screenLabel(client, "LabelClock", {187, 61, 42, 18}, Qt::AlignRight, 15);
-    constexpr int kColumns[] = {26, 94, 162};
-    constexpr int kRows[] = {84, 137, 190};
-    for (int cell = 0; cell < 9; ++cell) {
-        const QByteArray name = "sm" + QByteArray::number(cell + 1);
-        sm[cell] = new TImage(client, name.constData(), 301 + cell, true);
-        sm[cell]->setGeometry(kColumns[cell % 3], kRows[cell / 3], 64, 52);
+    Layer2->setGeometry(clientRect(theme::kLayer2Box));
+    for (size_t text = 0; text < screenLabels.size(); ++text)
+        screenLabels[text] = screenLabel(client, theme::kScreenLabels[text]);
+    LabelItems = screenLabels[theme::kTextItems];
+    LabelLeft = screenLabels[theme::kTextLeft];
+    LabelRight = screenLabels[theme::kTextRight];
+    LabelCenter = screenLabels[theme::kTextCenter];
+    LabelClock = screenLabels[theme::kTextClock];
+    for (size_t cell = 0; cell < sm.size(); ++cell) {
+        const QByteArray name = "sm" + QByteArray::number(int(cell) + 1);
+        sm[cell] = new TImage(client, name.constData(), 301 + int(cell), true);
+        sm[cell]->setGeometry(clientRect(theme::kIconCellBoxes[cell]));
     }
 }
 
@@ -290,7 +286,7 @@ void TfmMain::connectHandlers() {
         });
     });
     walkControls<TImage>(this, [this](TImage* picture) {
-        if (!elements::isElementTag(picture->Tag)) return;
+        if (!theme::isElementTag(picture->Tag)) return;
         picture->acceptFileDrops();
         connect(picture, &TImage::doubleClicked, this, [this, picture] {
             if (!busy_) runHandler([this, picture] { imMessagesDblClick(picture); });

@@ -91,6 +91,7 @@ public:
     TImage *Layer1 = nullptr, *Layer2 = nullptr;
     QLabel *LabelItems = nullptr, *LabelLeft = nullptr, *LabelRight = nullptr, *LabelCenter = nullptr,
            *LabelClock = nullptr;
+    std::array<QLabel*, 5> screenLabels{};  // the five texts in creation order: Items, Left, Right, Center, Clock
     std::array<TImage*, 9> sm{};  // sm1 .. sm9
 
     QFrame *Bevel6 = nullptr, *Bevel1 = nullptr;
@@ -124,7 +125,8 @@ private:
     void layoutColumns();
     void connectHandlers();
     void loadDefaultScreensaver();
-    void placeIcon(TImage* cell, const TImage* source);
+    // Gives a screen control a copy of the element picture of `tag` (0 or none: empties it).
+    void placeIcon(TImage* control, int tag);
 
     std::unique_ptr<Dialogs> dialogs_;
     std::optional<QByteArray> defaultScreensaver_;

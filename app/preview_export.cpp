@@ -1,19 +1,14 @@
 #include "app/preview_export.h"
 
-#include "app/elements.h"
 #include "app/mainwindow.h"
 #include "platform/errors.h"
-
-bool isPreviewMode(int mode) {
-    return (mode >= 1 && mode <= elements::kMenuItems) || mode == elements::kWallpaper ||
-           mode == elements::kBackground || mode == elements::kGridPage1 || mode == elements::kGridPage2;
-}
+#include "theme/elements.h"
 
 void loadElement(TfmMain& window, int tag, const QString& path) {
     TcxButtonEdit* field = window.pathField(tag);
     if (!field) throw platform::Error("No element with tag " + std::to_string(tag));
     field->setText(path);
-    window.eMessagesPropertiesButtonClick(field, 99);
+    window.eMessagesPropertiesButtonClick(field, theme::kReloadRequest);
 }
 
 QImage renderPreview(TfmMain& window, int mode) {

@@ -46,9 +46,9 @@ struct ElementSection {
 };
 
 constexpr ElementSection kElementSections[] = {
-    {elements::kWallpaper, "pnWall", "Обои", "eWall", "imWall", 12},
-    {elements::kBackground, "pnBg", "Задний фон", "eBg", "imBg", 8},
-    {elements::kScreensaver, "pnScreen", "Скринсейвер", "eScreen", "imScreen", 8},
+    {theme::kTagWallpaper, "pnWall", "Обои", "eWall", "imWall", 12},
+    {theme::kTagBackground, "pnBg", "Задний фон", "eBg", "imBg", 8},
+    {theme::kTagScreensaver, "pnScreen", "Скринсейвер", "eScreen", "imScreen", 8},
 };
 
 // Sizes a label to its text, with room to spare: at a fractional scale factor the glyphs are
@@ -125,14 +125,14 @@ void TfmMain::addElement(QWidget* section, int tag, QRect fieldGeometry, QRect b
     for (const ElementSection& info : kElementSections)
         if (info.tag == tag) fieldName = info.field, pictureName = info.picture;
     if (!fieldName) {
-        const bool small = tag > elements::kSmallIconOffset;
-        const auto& item = elements::kMenuItemTable.at(static_cast<size_t>((small ? tag - elements::kSmallIconOffset : tag) - 1));
+        const bool small = tag > theme::kSmallIconOffset;
+        const auto& item = elements::kMenuItemTable.at(static_cast<size_t>((small ? tag - theme::kSmallIconOffset : tag) - 1));
         fieldName = small ? item.smallField : item.largeField;
         pictureName = small ? item.smallPicture : item.largePicture;
     }
     // The screensaver has no clear button: only New theme or Open brings the default back.
     std::vector<const char*> glyphs{kBrowseGlyph};
-    if (tag != elements::kScreensaver) glyphs.push_back(kClearGlyph);
+    if (tag != theme::kTagScreensaver) glyphs.push_back(kClearGlyph);
     auto* field = new TcxButtonEdit(section, fieldName, tag, glyphs);
     field->setGeometry(fieldGeometry);
     auto* box = new TPictureBox(section, (QByteArray(pictureName) + "Box").constData());
@@ -140,9 +140,9 @@ void TfmMain::addElement(QWidget* section, int tag, QRect fieldGeometry, QRect b
     auto* picture = new TImage(box, pictureName, tag);
     picture->setGeometry(kBoxBorder, kBoxBorder, boxGeometry.width() - 2 * kBoxBorder,
                          boxGeometry.height() - 2 * kBoxBorder);
-    if (tag == elements::kWallpaper) eWall = field, imWall = picture;
-    if (tag == elements::kBackground) eBg = field, imBg = picture;
-    if (tag == elements::kScreensaver) eScreen = field, imScreen = picture;
+    if (tag == theme::kTagWallpaper) eWall = field, imWall = picture;
+    if (tag == theme::kTagBackground) eBg = field, imBg = picture;
+    if (tag == theme::kTagScreensaver) eScreen = field, imScreen = picture;
 }
 
 void TfmMain::buildSections() {
@@ -183,15 +183,15 @@ void TfmMain::buildSections() {
         layout->addWidget(section);
     }
 
-    for (int item = 1; item <= elements::kMenuItems; ++item) {
-        const auto& info = elements::kMenuItemTable[static_cast<size_t>(item - 1)];
+    for (int item = 1; item <= theme::kMenuItemCount; ++item) {
+        const std::string_view title = theme::kMenuTitles[static_cast<size_t>(item - 1)];
         const QByteArray panel = "pnItem" + QByteArray::number(item);
-        QWidget* section = buildSection(content, panel.constData(), QString::fromUtf8(info.title), kMenuItemSectionHeight,
+        QWidget* section = buildSection(content, panel.constData(), QString::fromUtf8(title), kMenuItemSectionHeight,
                                         item == kInternetItem ? kWideHeaderPicture : kHeaderPicture, 12);
         label(section, (panel + "Large").constData(), QStringLiteral("Крупно"), {12, 36});
         label(section, (panel + "Small").constData(), QStringLiteral("Мелко"), {12, 60});
         addElement(section, item, {60, 32, 345, 22}, {60, 84, 140, 132});
-        addElement(section, item + elements::kSmallIconOffset, {60, 56, 345, 22}, {220, 116, 70, 70});
+        addElement(section, item + theme::kSmallIconOffset, {60, 56, 345, 22}, {220, 116, 70, 70});
         layout->addWidget(section);
     }
     layout->addStretch();  // the last 48 pixels of the range stay empty

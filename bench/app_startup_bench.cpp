@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "app/elements.h"
+#include "theme/elements.h"
 #include "app/mainwindow.h"
 #include "app/preview_export.h"
 
@@ -94,14 +94,14 @@ QImage gradient(int width, int height, int seed) {
 // Realistic element files: JPEG screens, PNG large icons, a mix of BMP, GIF-free PNG small icons.
 void fillTheme(TfmMain& window, const QTemporaryDir& folder) {
     int seed = 0;
-    for (int tag : elements::kElementTags) {
+    for (int tag : theme::kElementTags) {
         ++seed;
         QString name;
         QImage image;
         if (tag >= 201) {
             image = gradient(208, 208, seed);
             name = QStringLiteral("e%1.jpg").arg(tag);
-        } else if (tag <= elements::kMenuItems) {
+        } else if (tag <= theme::kMenuItemCount) {
             image = gradient(132, 124, seed);
             name = QStringLiteral("e%1.png").arg(tag);
         } else {

@@ -1,7 +1,8 @@
 // Saves and opens a full theme (25 pictures of realistic sizes and a 1 MiB ringtone) with
 // `skarvel-cli theme save/open`, and in the same run packs and unpacks the same files with
-// Info-ZIP `zip -q -7` and `unzip -qo`; checks the package with `skarvel-cli theme check`
-// against its own Open; prints the best times and the ratios.
+// Info-ZIP `zip -q -7` and `unzip -qo`; checks the package with `skarvel-cli theme check` and
+// makes its thumbnail with `skarvel-cli thumbnail`, each against its own Open; prints the best
+// times and the ratios.
 //
 //   theme_save_open_bench [--rounds N]
 #include <sys/stat.h>
@@ -141,7 +142,7 @@ int main(int argc, char** argv) {
 
     ::mkdir((work.path() + "/o2").c_str(), 0700);
     ::mkdir((work.path() + "/o2/files").c_str(), 0700);
-    std::vector<double> saveOurs, saveZip, openOurs, openUnzip, checkOurs;
+    std::vector<double> saveOurs, saveZip, openOurs, openUnzip, checkOurs, thumbnails;
     for (int round = 0; round < rounds; ++round) {
         std::remove(ours.c_str());
         std::remove(theirs.c_str());
@@ -155,6 +156,7 @@ int main(int argc, char** argv) {
         // The small icons (62 x 62) are taller than a grid cell: the check exits 3 with warnings.
         const std::vector<std::string> check = {cli, "theme", "check", ours};
         constexpr int kWarningsOnly = 3;
+        const std::vector<std::string> thumbnail = {cli, "thumbnail", ours, work.path() + "/thumbnail.png"};
         // Alternate which tool goes first.
         if (round % 2 == 0) {
             saveOurs.push_back(timed(save));
@@ -162,18 +164,22 @@ int main(int argc, char** argv) {
             openOurs.push_back(timed(open));
             openUnzip.push_back(timed(unzip));
             checkOurs.push_back(timed(check, kWarningsOnly));
+            thumbnails.push_back(timed(thumbnail));
         } else {
+            thumbnails.push_back(timed(thumbnail));
             saveZip.push_back(timed(zip));
             saveOurs.push_back(timed(save));
             openUnzip.push_back(timed(unzip));
             checkOurs.push_back(timed(check, kWarningsOnly));
             openOurs.push_back(timed(open));
         }
-        std::printf("round %d: save %.4f s, zip %.4f s, open %.4f s, unzip %.4f s, check %.4f s\n", round + 1,
-                    saveOurs.back(), saveZip.back(), openOurs.back(), openUnzip.back(), checkOurs.back());
+        std::printf("round %d: save %.4f s, zip %.4f s, open %.4f s, unzip %.4f s, check %.4f s, thumbnail %.4f s\n",
+                    round + 1, saveOurs.back(), saveZip.back(), openOurs.back(), openUnzip.back(), checkOurs.back(),
+                    thumbnails.back());
     }
-    const double s = best(saveOurs), z = best(saveZip), o = best(openOurs), u = best(openUnzip), c = best(checkOurs);
-    if (s < 0 || z < 0 || o < 0 || u < 0 || c < 0) {
+    const double s = best(saveOurs), z = best(saveZip), o = best(openOurs), u = best(openUnzip), c = best(checkOurs),
+                 t = best(thumbnails);
+    if (s < 0 || z < 0 || o < 0 || u < 0 || c < 0 || t < 0) {
         std::printf("a tool failed\n");
         return 1;
     }
@@ -181,5 +187,6 @@ int main(int argc, char** argv) {
     std::printf("best: skarvel-cli theme open %.4f s, unzip -qo %.4f s, ratio %.2f (target <= 3)\n", o, u, o / u);
     std::printf("best: skarvel-cli theme check %.4f s, theme open --yes %.4f s, ratio %.2f (target <= 1.2)\n", c, o,
                 c / o);
+    std::printf("best: skarvel-cli thumbnail %.4f s, theme open %.4f s, ratio %.2f (target <= 1)\n", t, o, t / o);
     return 0;
 }

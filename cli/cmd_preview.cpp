@@ -1,19 +1,22 @@
-// skarvel-cli preview: the editor's own window, offscreen, loads the given files into its element
-// table, composes the phone screen for one preview mode and writes it as a 208 x 208 PNG.
+// skarvel-cli preview: loads the given files into a theme in memory as the window loads them,
+// paints the phone screen of one preview mode with the screen renderer (no widgets) and writes
+// it as a 208 x 208 PNG.
 #include <CLI/CLI.hpp>
 
-#include <QApplication>
 #include <QImage>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/fileops.h"
-#include "app/mainwindow.h"
-#include "app/preview_export.h"
 #include "cli/common.h"
+#include "cli/offscreen.h"
+#include "platform/errors.h"
 #include "platform/tempfile.h"
+#include "screen/picture_fields.h"
+#include "screen/renderer.h"
+#include "theme/open.h"
 
 namespace cli {
 
@@ -27,40 +30,44 @@ struct PreviewOptions {
     std::string output;
 };
 
-// One QApplication for the process, on the offscreen platform: no display is needed.
-void ensureOffscreenApplication() {
-    if (QApplication::instance()) return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "skarvel-cli";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
+// Opens the package into `folder` as the window's Open does, emptying nothing (the folder is
+// new). Problems the reader met end the command as one damaged-package message.
+void openTheme(const std::string& package, const std::string& folder, theme::ThemeView& view) {
+    theme::OpenWorkflow open;
+    open.confirmEmptying = [](const std::string&) { return true; };
+    try {
+        open.run(package, folder, view);
+    } catch (...) {
+        if (!open.problems().empty()) throw platform::Error(theme::damagedMessage(package, open.problems()));
+        throw;
+    }
+    if (!open.problems().empty()) throw platform::Error(theme::damagedMessage(package, open.problems()));
 }
 
 void runPreview(const PreviewOptions& options) {
-    if (!isPreviewMode(options.mode))
+    if (!theme::isPreviewMode(options.mode))
         fail("--mode must be one of 201, 202, 203, 210, 1 to 11, got " + std::to_string(options.mode), 2);
     std::vector<std::pair<int, std::string>> files;  // tag and path
     for (const std::string& icon : options.icons) files.push_back(parseIconOption(icon));
-    if (!options.wallpaper.empty()) files.push_back({201, options.wallpaper});
-    if (!options.background.empty()) files.push_back({202, options.background});
-    if (!options.screensaver.empty()) files.push_back({203, options.screensaver});
+    if (!options.wallpaper.empty()) files.push_back({theme::kTagWallpaper, options.wallpaper});
+    if (!options.background.empty()) files.push_back({theme::kTagBackground, options.background});
+    if (!options.screensaver.empty()) files.push_back({theme::kTagScreensaver, options.screensaver});
 
-    ensureOffscreenApplication();
-    auto scripted = std::make_unique<ScriptedDialogs>();
-    ScriptedDialogs* dialogs = scripted.get();
-    TfmMain window(TfmMain::Options{std::move(scripted), std::nullopt});
-    // New theme's failure at creation went to the error display; here it ends the command.
-    if (!dialogs->errors.isEmpty()) fail(dialogs->errors.front().toStdString());
+    ensureOffscreenGuiApplication();
+    screen::PictureFields fields;
     // The package's files live in a temporary folder removed however the command ends.
     std::optional<platform::TempFolder> unpacked;
     if (!options.theme.empty()) {
         unpacked.emplace("skarvel-preview");
-        openThemeInto(window, options.theme, unpacked->path());
+        openTheme(options.theme, unpacked->path(), fields);
     }
     // A file that does not load ends the command with the picture loading rule's message.
-    for (const auto& [tag, path] : files) loadElement(window, tag, QString::fromStdString(path));
-    const QImage screen = renderPreview(window, options.mode);
+    for (const auto& [tag, path] : files) {
+        fields.setPath(tag, path);
+        fields.reloadPicture(tag);
+    }
+    const QImage screen = screen::renderScreen(theme::planScreen(options.mode),
+                                               [&fields](int tag) { return fields.decoded(tag); });
     if (!screen.save(QString::fromStdString(options.output), "PNG")) fail("Cannot create file " + options.output);
 }
 

@@ -90,13 +90,13 @@ void registerSave(CLI::App& parent) {
 
 }  // namespace
 
-void registerTheme(CLI::App& app) {
+void registerTheme(CLI::App& app, const PictureCommands& commands) {
     auto* command = app.add_subcommand("theme", "theme descriptor, Save and Open");
     command->require_subcommand(1);
     registerCompose(*command);
     registerSave(*command);
-    registerThemeOpen(*command);
-    registerThemeCheck(*command);
+    commands.themeOpen(*command);
+    commands.themeCheck(*command);
 }
 
 }  // namespace cli

@@ -36,9 +36,28 @@ void registerZip(CLI::App& app);
 void registerLs(CLI::App& app);
 void registerUnzip(CLI::App& app);
 void registerXml(CLI::App& app);
-void registerTheme(CLI::App& app);
-void registerThemeOpen(CLI::App& theme);  // registered by registerTheme
-void registerThemeCheck(CLI::App& theme);  // "check" and "fit", registered by registerTheme
+// The commands that decode pictures or paint (Qt Gui). skarvel-cli-pictures runs them
+// (cmd_theme_open.cpp, cmd_theme_check.cpp, cmd_preview.cpp, cmd_thumbnail.cpp); skarvel-cli hands
+// them over to it.
+void registerThemeOpen(CLI::App& theme);
+void registerThemeCheck(CLI::App& theme);  // "check" and "fit"
 void registerPreview(CLI::App& app);
+void registerThumbnail(CLI::App& app);
+
+struct PictureCommands {
+    void (*themeOpen)(CLI::App& theme);
+    void (*themeCheck)(CLI::App& theme);
+    void (*preview)(CLI::App& app);
+    void (*thumbnail)(CLI::App& app);
+};
+
+// "theme" with compose and save, and the picture commands open, check and fit as given.
+void registerTheme(CLI::App& app, const PictureCommands& commands);
+
+// The picture commands as skarvel-cli registers them: each hands its command line over.
+PictureCommands forwardedPictureCommands();
+
+// Parses the command line and runs the subcommand; returns the exit code.
+int runCommands(int argc, char** argv, const PictureCommands& pictureCommands);
 
 }  // namespace cli

@@ -33,7 +33,31 @@ std::string siblingPath(const char* executable) {
     fail("cannot start " + path + ": " + std::strerror(errno));
 }
 
+constexpr const char* kPicturesExecutable = "skarvel-cli-pictures";
+
 }  // namespace
+
+PictureCommands forwardedPictureCommands() {
+    return {
+        [](CLI::App& theme) {
+            addForwardedCommand(theme, "open", "open a theme package into FOLDER/files/", kPicturesExecutable);
+        },
+        [](CLI::App& theme) {
+            addForwardedCommand(theme, "check", "list what a handset will reject or may misshow in a package",
+                                kPicturesExecutable);
+            addForwardedCommand(theme, "fit", "write a copy of a picture fitted to a slot of the screen",
+                                kPicturesExecutable);
+        },
+        [](CLI::App& app) {
+            addForwardedCommand(app, "preview", "render the phone screen of one preview mode as PNG",
+                                kPicturesExecutable);
+        },
+        [](CLI::App& app) {
+            addForwardedCommand(app, "thumbnail", "write the idle screen of a theme package as a PNG thumbnail",
+                                kPicturesExecutable);
+        },
+    };
+}
 
 void addForwardedCommand(CLI::App& parent, const std::string& name, const std::string& description,
                          const char* executable) {

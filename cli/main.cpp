@@ -1,4 +1,5 @@
-// skarvel-cli: the editor's workflows without a window.
+// The command line shared by skarvel-cli and skarvel-cli-pictures: every subcommand, with the
+// picture commands as the executable supplies them (run, or handed over to the other one).
 #include <CLI/CLI.hpp>
 
 #include <exception>
@@ -7,7 +8,7 @@
 #include "cli/common.h"
 #include "platform/errors.h"
 
-int main(int argc, char** argv) {
+int cli::runCommands(int argc, char** argv, const PictureCommands& pictureCommands) {
     cli::setCommandLine(argc, argv);
     CLI::App app{"Skarvel theme package tool: the editor's workflows without a window", "skarvel-cli"};
     app.set_version_flag("--version", "skarvel-cli " SKARVEL_VERSION);
@@ -16,8 +17,9 @@ int main(int argc, char** argv) {
     cli::registerLs(app);
     cli::registerUnzip(app);
     cli::registerXml(app);
-    cli::registerTheme(app);
-    cli::registerPreview(app);
+    cli::registerTheme(app, pictureCommands);
+    pictureCommands.preview(app);
+    pictureCommands.thumbnail(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {

@@ -12,10 +12,6 @@
 
 namespace theme {
 
-bool isElementTag(int tag) {
-    return std::find(kElementTags.begin(), kElementTags.end(), tag) != kElementTags.end();
-}
-
 const IconRow& iconRowFor(int tag) {
     for (const auto& row : kIconTable)
         if (row.tag == tag) return row;

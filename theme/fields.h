@@ -8,27 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "theme/elements.h"
+
 namespace theme {
-
-// Element tags: 1..11 large icons, 101..111 small icons, and the three full-screen pictures.
-constexpr int kTagWallpaper = 201;
-constexpr int kTagBackground = 202;
-constexpr int kTagScreensaver = 203;
-constexpr int kSmallIconOffset = 100;
-
-// Menu items by number (the large icon's tag).
-enum MenuItem : int {
-    kMessages = 1, kContacts, kCalls, kSettings, kGallery, kMultimedia,
-    kPushToTalk, kOrganiser, kApplications, kInternet, kSimCard,
-};
-
-// Every element tag, wallpaper, background and screensaver first, then the icons by item.
-constexpr std::array<int, 25> kElementTags = {
-    kTagWallpaper, kTagBackground, kTagScreensaver,
-    1, 101, 2, 102, 3, 103, 4, 104, 5, 105, 6, 106, 7, 107, 8, 108, 9, 109, 10, 110, 11, 111,
-};
-
-bool isElementTag(int tag);
 
 // The colour scheme: index into kColorNames, or kNoColor when no entry is selected.
 constexpr int kNoColor = -1;

@@ -71,3 +71,18 @@ TEST(CliPreview, Failures) {
     }
     EXPECT_FALSE(QFile::exists(output));
 }
+
+TEST(CliPreview, LoadsNoQtWidgets) {
+    // The dynamic loader lists every library it maps, also those loaded later (the platform plugin).
+    QTemporaryDir folder;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LD_DEBUG", "files");
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(SKARVEL_CLI), {"preview", "--mode", "203", "-o", folder.filePath("out.png")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString loaded = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(loaded.contains("libQt6Gui")) << "the loader's list is missing";
+    EXPECT_FALSE(loaded.contains("libQt6Widgets"));
+}

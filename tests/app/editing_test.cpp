@@ -8,7 +8,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "app/elements.h"
+#include "theme/elements.h"
 #include "app_test_support.h"
 #include "resources/embedded.h"
 
@@ -224,7 +224,7 @@ TEST_F(EditingTest, NewThemeKeepsTheRingtoneAndRestoresTheDefaultScreensaver) {
 
     window->sbNew->click();
     EXPECT_EQ(window->eRing->text(), "/nowhere/tune.mid");
-    for (int tag : elements::kElementTags) EXPECT_TRUE(window->pathField(tag)->text().isEmpty()) << tag;
+    for (int tag : theme::kElementTags) EXPECT_TRUE(window->pathField(tag)->text().isEmpty()) << tag;
     EXPECT_FALSE(window->imWall->hasPicture());
     EXPECT_FALSE(window->elementPicture(111)->hasPicture());
     EXPECT_EQ(window->screensaverBytes(), embedded);

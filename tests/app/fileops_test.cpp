@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-#include "app/elements.h"
+#include "theme/elements.h"
 #include "app/fileops.h"
 #include "app/preview_export.h"
 #include "app_test_support.h"

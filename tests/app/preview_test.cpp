@@ -2,7 +2,7 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "app/elements.h"
+#include "theme/elements.h"
 #include "app/preview_export.h"
 #include "app_test_support.h"
 #include "tests/picture/fixtures.h"

@@ -10,7 +10,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/elements.h"
+#include "theme/elements.h"
 #include "app_test_support.h"
 #include "platform/errors.h"
 
@@ -42,9 +42,9 @@ TEST(Window, LaunchState) {
     EXPECT_EQ(window->colorIndex(), 0);
     EXPECT_TRUE(window->eRing->text().isEmpty());
     for (TcxButtonEdit* field : allPathFields(*window)) EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
-    for (int tag : elements::kElementTags) {
+    for (int tag : theme::kElementTags) {
         SCOPED_TRACE(tag);
-        EXPECT_EQ(window->elementPicture(tag)->hasPicture(), tag == elements::kScreensaver);
+        EXPECT_EQ(window->elementPicture(tag)->hasPicture(), tag == theme::kTagScreensaver);
     }
     ASSERT_TRUE(window->imScreen->hasPicture());
     EXPECT_EQ(window->imScreen->picture()->width(), 208);
@@ -56,7 +56,7 @@ TEST(Window, LaunchState) {
 
 TEST(Window, EveryTagIsCarriedByExactlyOnePictureControlAndPathField) {
     Window window;
-    for (int tag : elements::kElementTags) {
+    for (int tag : theme::kElementTags) {
         SCOPED_TRACE(tag);
         EXPECT_EQ(picturesWithTag(*window, tag).size(), 1u);
         int fields = 0;
