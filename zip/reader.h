@@ -28,14 +28,16 @@ enum TOverwriteMode { omOverwrite, omSkip };
 enum TDateAttribute { daFileDate, daSysDate, daMaxFileDate };
 enum TCpuType { cptAuto, cpt80286, cpt80386, cpt80486 };
 
-// One selected member, in walk order. The first seven fields are those of the walk's header;
-// Attributes are the external file attributes in a central walk and 0x20 in a local walk.
+// One selected member, in walk order. The first seven fields are those of the walk's header
+// (sizes and offset widened by a ZIP64 extra field; for a streamed member found by the local walk,
+// CRC-32 and sizes come from its data descriptor); Attributes are the external file attributes
+// in a central walk and 0x20 in a local walk.
 struct TMemberRecord {
     std::uint16_t Flag = 0;
     std::uint32_t Method = 0;
-    std::uint32_t LocalHeaderOffset = 0;
-    std::uint32_t CompressedSize = 0;
-    std::uint32_t UncompressedSize = 0;
+    std::uint64_t LocalHeaderOffset = 0;
+    std::uint64_t CompressedSize = 0;
+    std::uint64_t UncompressedSize = 0;
     std::uint32_t Crc32 = 0;
     std::uint32_t Attributes = 0;
     // Also kept: the converted name, the DOS date-time word and "version made by" (0 in a local walk).

@@ -48,14 +48,31 @@ struct PeerCase {
     const char* password;
 };
 
+// Modes: file, file64 (ZIP64 records for every member), stream (to an unseekable pipe),
+// stream64 (ZIP64 data descriptors), stored (streamed, stored members).
 const char* const kPythonWriter = R"(
 import sys, zipfile, os
-stream = open(sys.argv[1], 'wb') if sys.argv[2] == 'file' else sys.stdout.buffer
-with zipfile.ZipFile(stream, 'w', zipfile.ZIP_DEFLATED) as z:
+mode = sys.argv[2]
+stream = open(sys.argv[1], 'wb') if mode.startswith('file') else sys.stdout.buffer
+method = zipfile.ZIP_STORED if mode == 'stored' else zipfile.ZIP_DEFLATED
+with zipfile.ZipFile(stream, 'w', method) as z:
     for root, dirs, files in os.walk('.'):
         for f in sorted(files):
             path = os.path.join(root, f)[2:]
-            z.write(path, path)
+            if mode.endswith('64'):
+                info = zipfile.ZipInfo.from_file(path, path)
+                info.compress_type = method
+                with open(path, 'rb') as src, z.open(info, 'w', force_zip64=True) as dst:
+                    dst.write(src.read())
+            else:
+                z.write(path, path)
+)";
+
+// Cuts an archive before its central directory.
+const char* const kCutCentral = R"(
+import sys
+data = open(sys.argv[1], 'rb').read()
+open(sys.argv[1], 'wb').write(data[:data.index(b'PK\x01\x02')])
 )";
 
 const PeerCase kPeers[] = {
@@ -67,6 +84,19 @@ const PeerCase kPeers[] = {
     {"SevenZip", "7z", "SEVENZIP a -tzip ARCH . -bd -bso0", nullptr},
     {"PythonFile", "python3", "python3 ../writer.py ARCH file", nullptr},
     {"PythonStream", "python3", "python3 ../writer.py - stream | cat > ARCH", nullptr},
+    // ZIP64 records and extra fields.
+    {"InfoZipZip64", "zip", "zip -qr -fz ARCH .", nullptr},
+    {"InfoZipZip64Pipe", "zip", "zip -qr -fz - . | cat > ARCH", nullptr},
+    {"PythonFileZip64", "python3", "python3 ../writer.py ARCH file64", nullptr},
+    // Streamed members (data descriptors) found by the walk of local headers: the central
+    // directory is cut off.
+    {"InfoZipPipeNoCentral", "zip", "zip -qr - . | cat > ARCH && python3 ../cut.py ARCH", nullptr},
+    {"InfoZipZip64PipeNoCentral", "zip", "zip -qr -fz - . | cat > ARCH && python3 ../cut.py ARCH", nullptr},
+    {"PythonStreamNoCentral", "python3", "python3 ../writer.py - stream | cat > ARCH && python3 ../cut.py ARCH", nullptr},
+    {"PythonStream64NoCentral", "python3", "python3 ../writer.py - stream64 | cat > ARCH && python3 ../cut.py ARCH", nullptr},
+    {"PythonStoredStreamNoCentral", "python3", "python3 ../writer.py - stored | cat > ARCH && python3 ../cut.py ARCH",
+     nullptr},
+    {"InfoZipEncryptedPipeNoCentral", "zip", "zip -qr -P secret - . | cat > ARCH && python3 ../cut.py ARCH", "secret"},
 };
 
 class PeerArchives : public ::testing::TestWithParam<PeerCase> {};
@@ -81,6 +111,7 @@ TEST_P(PeerArchives, ExtractToTheSourceFiles) {
     const fs::path root(temp.path());
     writeTree(root / "src", sourceFiles());
     ziptest::writeFile((root / "writer.py").string(), kPythonWriter);
+    ziptest::writeFile((root / "cut.py").string(), kCutCentral);
     const std::string archive = (root / "peer.zip").string();
     std::string command = peer.command;
     command.replace(command.find("ARCH"), 4, quote(archive));
