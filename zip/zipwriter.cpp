@@ -215,9 +215,10 @@ void TZip::OpenOldArchive() {
         const auto end = EndRecord::decode(cursor);
         if (!end || end->signature != kEndRecordSignature) continue;
         const auto cd = locateCentralDirectory(*oldArchive_, windowStart + p, *end);
+        // A ZIP64 end record that only repeats what the end record holds is not needed.
         const bool saturated = end->centralDirectoryOffset == kSaturated32 || end->centralDirectorySize == kSaturated32 ||
                                end->totalEntries == 0xFFFF;
-        if ((cd && cd->zip64) || saturated) RefuseUpdate("it uses ZIP64 records, which this writer does not write");
+        if (saturated) RefuseUpdate("it uses ZIP64 records, which this writer does not write");
         if (!cd) RefuseUpdate("no central directory stands where its end record says (not a ZIP archive, or a damaged one)");
         oldEnd_ = *end;
         oldPosition_ = cd->offset;
