@@ -31,8 +31,8 @@ void runUnzip(const UnzipOptions& options) {
     reader.SetArchiveFile(options.archive);
     reader.SetExtractDir(options.folder);
 
-    const std::uint32_t count = reader.ExtractFiles();
-    std::cout << count << '\n';
+    reader.ExtractFiles();
+    std::cout << reader.FilesWritten() << '\n';
     std::cout.flush();
     for (const zip::TProblem& problem : reader.Problems()) {
         std::cerr << "warning " << problem.Number << ' ' << problem.Text << ": " << problem.File << '\n';

@@ -66,6 +66,9 @@ public:
 
     // Runs one extraction and returns the number of members whose extraction was begun.
     std::uint32_t ExtractFiles();
+    // Files the last run wrote in full (decoded to their end; a CRC failure is a recorded problem
+    // of its own). Members skipped for a password or a method, or cut short, are not counted.
+    std::uint32_t FilesWritten() const { return filesWritten_; }
 
     // The member list of the last run, in walk order.
     const std::vector<TMemberRecord>& Members() const { return members_; }
@@ -91,6 +94,7 @@ protected:
 
     std::vector<TMemberRecord> members_;
     std::uint32_t extractionCount_ = 0;
+    std::uint32_t filesWritten_ = 0;
     std::int32_t maxFileDate_ = 0;
     std::string outputPath_;
 

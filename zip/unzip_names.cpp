@@ -95,21 +95,25 @@ bool fileSpecSelects(std::string_view line, std::string_view name) {
 }
 
 MemberPath memberOutputPath(std::string_view name, bool useStoredDirs) {
-    bool climbs = name.empty() || isSeparator(name.front()) || hasDrivePrefix(name);
+    // A drive or a root only says where the name began: its folders stay inside the target.
     if (hasDrivePrefix(name)) name.remove_prefix(2);
     const std::vector<std::string_view> parts = splitComponents(name);
     const std::string_view last = parts.back();
-    for (const std::string_view part : parts) climbs = climbs || part == "." || part == "..";
+    std::vector<std::string_view> folders;  // without empty and "." components
+    bool climbs = false;
+    for (const std::string_view part : parts) {
+        climbs = climbs || part == "..";
+        if (!part.empty() && part != ".") folders.push_back(part);
+    }
 
     MemberPath path;
-    if (last == "." || last == ".." || (last.empty() && climbs)) return path;
+    if (last == "." || last == ".." || folders.empty() || (last.empty() && climbs)) return path;
     path.kind = last.empty() ? MemberPath::Folder : MemberPath::File;
     if (climbs || !useStoredDirs) {
         path.relative = std::string(last);
         return path;
     }
-    for (const std::string_view part : parts) {
-        if (part.empty()) continue;
+    for (const std::string_view part : folders) {
         if (!path.relative.empty()) path.relative += '/';
         path.relative += part;
     }

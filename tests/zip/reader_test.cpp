@@ -279,20 +279,28 @@ TEST(Members, UnsupportedMethodsAndDamageAreRecorded) {
     const std::vector<Member> members = {{.name = "m9.bin", .data = "abc", .method = 9, .packed = "zzz"},
                                          {.name = "m12.bin", .data = "abc", .method = 12, .packed = "zzz"},
                                          {.name = "bad.txt", .data = text, .method = 8, .packed = damaged},
-                                         {.name = "good.txt", .data = "fine"}};
+                                         {.name = "good.txt", .data = "fine"},
+                                         {.name = "aes.bin", .data = "abc", .method = 99, .flag = 1, .packed = "zzz"}};
     ziptest::writeFile(temp.path() + "/m.zip", assemble(members));
     const Extraction run(temp.path() + "/m.zip", temp.path() + "/out");
-    EXPECT_EQ(run.count, 4u);
+    EXPECT_EQ(run.count, 5u);
+    EXPECT_EQ(run.reader.FilesWritten(), 1u);  // only good.txt came out whole
     const auto files = readTree(temp.path() + "/out");
+    EXPECT_EQ(files.count("aes.bin"), 0u);
     EXPECT_EQ(files.at("m9.bin"), "");
     EXPECT_EQ(files.at("m12.bin"), "");
     EXPECT_EQ(files.at("good.txt"), "fine");
     EXPECT_TRUE(files.at("bad.txt") == text.substr(0, 100000));
 
     const auto& problems = run.reader.Problems();
-    ASSERT_EQ(problems.size(), 6u);
+    ASSERT_EQ(problems.size(), 7u);
     EXPECT_EQ(problems[0].Number, zip::kMsgUnsupportedMethod);
     EXPECT_EQ(problems[0].File, "m9.bin");
+    EXPECT_EQ(problems[0].Text, "Unsupported compression method 9 (Deflate64)");
+    EXPECT_EQ(problems[2].Text, "Unsupported compression method 12 (bzip2)");
+    EXPECT_EQ(problems[6].Number, zip::kMsgUnsupportedMethod);
+    EXPECT_EQ(problems[6].Text, "Unsupported compression method 99 (AES encryption)");
+    EXPECT_EQ(problems[6].File, "aes.bin");
     EXPECT_EQ(problems[1].Number, zip::kMsgCrcFailed);
     EXPECT_EQ(problems[2].Number, zip::kMsgUnsupportedMethod);
     EXPECT_EQ(problems[4].Number, zip::kMsgBadBlock);

@@ -1,0 +1,68 @@
+// Streamed members (data descriptors, no sizes in the local header) without a central directory:
+// every member that can be delimited comes out whole, and one that cannot is a recorded problem.
+#include <gtest/gtest.h>
+
+#include "platform/tempfile.h"
+#include "reader_support.h"
+
+namespace {
+
+using namespace readertest;
+using ziptest::quote;
+
+const char* const kStreamWriter = R"(
+import sys, zipfile, random
+method = zipfile.ZIP_STORED if sys.argv[1] == 'stored' else zipfile.ZIP_DEFLATED
+with zipfile.ZipFile(sys.stdout.buffer, 'w', method) as z:
+    z.writestr('a.txt', b'first member\n' * 400)
+    z.writestr('b.txt', b'second\n')
+    z.writestr('c.bin', random.Random(1).randbytes(20000))
+)";
+
+// A streamed archive cut inside its last member: the whole members come out, the cut one is
+// reported by name and not extracted, and skarvel-cli unzip exits 3.
+TEST(StreamedMembers, TruncatedArchiveGivesTheWholeMembers) {
+    for (const std::string method : {"deflated", "stored"}) {
+        SCOPED_TRACE(method);
+        platform::TempFolder temp("zipstream");
+        const std::string folder = temp.path();
+        ziptest::writeFile(folder + "/w.py", kStreamWriter);
+        ASSERT_EQ(ziptest::runCommand("cd " + quote(folder) + " && python3 w.py " + method + " | cat > s.zip").status, 0);
+        std::string archive = ziptest::readFile(folder + "/s.zip");
+        const std::size_t third = archive.find("c.bin");
+        ASSERT_NE(third, std::string::npos);
+        archive.resize(third + 5000);
+        ziptest::writeFile(folder + "/cut.zip", archive);
+
+        const Extraction run(folder + "/cut.zip", folder + "/out");
+        std::string first;
+        for (int i = 0; i < 400; ++i) first += "first member\n";
+        EXPECT_EQ(summary(readTree(folder + "/out")),
+                  summary({{"a.txt", first}, {"b.txt", "second\n"}}));
+        ASSERT_EQ(run.reader.Problems().size(), 1u);
+        EXPECT_EQ(run.reader.Problems()[0].Number, zip::kMsgInconsistentLocalHeader);
+        EXPECT_EQ(run.reader.Problems()[0].File, "c.bin");
+
+        const auto cli = ziptest::runCommand(std::string(SKARVEL_CLI) + " unzip " + quote(folder + "/cut.zip") + " " +
+                                             quote(folder + "/cli"));
+        EXPECT_EQ(cli.status, 3) << cli.output;
+        EXPECT_NE(cli.output.find("2\n"), std::string::npos) << cli.output;
+        EXPECT_NE(cli.output.find("the end of this streamed member cannot be found"), std::string::npos) << cli.output;
+    }
+}
+
+// Hand-built: a stored member flagged as streamed but followed by no data descriptor cannot be
+// delimited; the member before it is still extracted.
+TEST(StreamedMembers, StoredMemberWithoutDescriptorIsAProblem) {
+    platform::TempFolder temp("zipstream");
+    const std::string archive = assemble({{.name = "ok.txt", .data = "fine"},
+                                          {.name = "lost.txt", .data = "no descriptor follows", .flag = 8}},
+                                         false);
+    ziptest::writeFile(temp.path() + "/h.zip", archive);
+    const Extraction run(temp.path() + "/h.zip", temp.path() + "/out");
+    EXPECT_EQ(readTree(temp.path() + "/out"), (std::map<std::string, std::string>{{"ok.txt", "fine"}}));
+    ASSERT_EQ(run.reader.Problems().size(), 1u);
+    EXPECT_EQ(run.reader.Problems()[0].File, "lost.txt");
+}
+
+}  // namespace
