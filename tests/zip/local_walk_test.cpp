@@ -1,5 +1,6 @@
-// Streamed members (data descriptors, no sizes in the local header) without a central directory:
-// every member that can be delimited comes out whole, and one that cannot is a recorded problem.
+// The walk of local headers, used when no central directory can be found: it starts at the first
+// member, and streamed members (data descriptors, no sizes in the local header) that can be
+// delimited come out whole, while one that cannot is a recorded problem.
 #include <gtest/gtest.h>
 
 #include "platform/tempfile.h"
@@ -63,6 +64,25 @@ TEST(StreamedMembers, StoredMemberWithoutDescriptorIsAProblem) {
     EXPECT_EQ(readTree(temp.path() + "/out"), (std::map<std::string, std::string>{{"ok.txt", "fine"}}));
     ASSERT_EQ(run.reader.Problems().size(), 1u);
     EXPECT_EQ(run.reader.Problems()[0].File, "lost.txt");
+}
+
+// An end record whose central directory is not where it says, in an archive larger than 25,000
+// bytes: the walk starts at the file's first byte and finds every member.
+TEST(LocalWalk, StartsAtTheFirstMember) {
+    platform::TempFolder temp("zipstream");
+    std::vector<Member> members;
+    for (unsigned i = 0; i < 4; ++i) members.push_back({.name = std::string(1, char('a' + i)) + ".bin",
+                                                        .data = ziptest::randomBytes(9000, i)});
+    std::string archive = assemble(members);
+    archive[archive.size() - 22 + 16] ^= 0x01;  // offset of the central directory now points into data
+    ziptest::writeFile(temp.path() + "/p.zip", archive);
+    const Extraction run(temp.path() + "/p.zip", temp.path() + "/out");
+    EXPECT_EQ(run.reader.ChainFlags(), zip::kChainLocalHeader);
+    EXPECT_EQ(run.reader.FirstRecordOffset(), 0u);
+    EXPECT_TRUE(run.problems().empty());
+    std::map<std::string, std::string> expected;
+    for (const Member& m : members) expected[m.name] = m.data;
+    EXPECT_EQ(summary(readTree(temp.path() + "/out")), summary(expected));
 }
 
 }  // namespace
