@@ -69,38 +69,32 @@ std::optional<CentralDirectory> locateCentralDirectory(FileStream& file, std::ui
     return std::nullopt;
 }
 
-bool hasZip64Extra(std::span<const std::uint8_t> extra) {
+std::optional<std::span<const std::uint8_t>> findExtraField(std::span<const std::uint8_t> extra, std::uint16_t id) {
     ByteCursor in(extra);
     while (in.remaining() >= 4) {
-        const std::uint16_t id = in.get16();
-        in.skip(in.get16());
-        if (in.ok() && id == kZip64ExtraId) return true;
+        const std::uint16_t fieldId = in.get16();
+        const auto data = in.bytes(in.get16());
+        if (!in.ok()) break;
+        if (fieldId == id) return data;
     }
-    return false;
+    return std::nullopt;
 }
 
 MemberSizes widenSizes(std::uint32_t uncompressed, std::uint32_t compressed, std::uint32_t offset,
                        std::span<const std::uint8_t> extra) {
     MemberSizes sizes{uncompressed, compressed, offset, false};
-    ByteCursor in(extra);
-    while (in.remaining() >= 4) {
-        const std::uint16_t id = in.get16();
-        const std::uint16_t length = in.get16();
-        const auto data = in.bytes(length);
-        if (!in.ok()) break;
-        if (id != kZip64ExtraId) continue;
-        sizes.zip64 = true;
-        ByteCursor field(data);
-        // A value is taken only when the field holds it whole.
-        auto widen = [&field](std::uint64_t& value, std::uint32_t recorded) {
-            if (recorded != kSaturated32 || field.remaining() < 8) return;
-            value = get64(field);
-        };
-        widen(sizes.uncompressed, uncompressed);
-        widen(sizes.compressed, compressed);
-        widen(sizes.offset, offset);
-        break;
-    }
+    const auto data = findExtraField(extra, kZip64ExtraId);
+    if (!data) return sizes;
+    sizes.zip64 = true;
+    ByteCursor field(*data);
+    // A value is taken only when the field holds it whole.
+    auto widen = [&field](std::uint64_t& value, std::uint32_t recorded) {
+        if (recorded != kSaturated32 || field.remaining() < 8) return;
+        value = get64(field);
+    };
+    widen(sizes.uncompressed, uncompressed);
+    widen(sizes.compressed, compressed);
+    widen(sizes.offset, offset);
     return sizes;
 }
 

@@ -47,8 +47,11 @@ struct MemberSizes {
 MemberSizes widenSizes(std::uint32_t uncompressed, std::uint32_t compressed, std::uint32_t offset,
                        std::span<const std::uint8_t> extra);
 
+// The data of the first field with header ID `id` in an extra field block, or nothing.
+std::optional<std::span<const std::uint8_t>> findExtraField(std::span<const std::uint8_t> extra, std::uint16_t id);
+
 // True when `extra` holds a ZIP64 extended information field.
-bool hasZip64Extra(std::span<const std::uint8_t> extra);
+inline bool hasZip64Extra(std::span<const std::uint8_t> extra) { return findExtraField(extra, kZip64ExtraId).has_value(); }
 
 // A data descriptor read after a member's data.
 struct DataDescriptor {

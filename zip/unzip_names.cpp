@@ -5,6 +5,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "zip/layout.h"
 #include "zip/records.h"
 
 namespace zip {
@@ -21,31 +22,19 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 // The UTF-8 name of a Unicode Path extra field that belongs to `stored`, or nothing.
 std::optional<std::string> unicodePathName(std::string_view stored, std::span<const std::uint8_t> extraField) {
-    ByteCursor in(extraField);
-    while (in.remaining() >= 4) {
-        const std::uint16_t id = in.get16();
-        const std::uint16_t size = in.get16();
-        const auto data = in.bytes(size);
-        if (!in.ok()) break;
-        if (id != kUnicodePathField || size < 5) continue;
-        ByteCursor field(data);
-        const std::uint8_t version = field.get8();
-        const std::uint32_t crc = field.get32();
-        const std::string_view name = field.text(field.remaining());
-        if (version == 1 && crc == crc32Of(stored) && platform::isValidUtf8(name)) return std::string(name);
-    }
+    const auto data = findExtraField(extraField, kUnicodePathField);
+    if (!data || data->size() < 5) return std::nullopt;
+    ByteCursor field(*data);
+    const std::uint8_t version = field.get8();
+    const std::uint32_t crc = field.get32();
+    const std::string_view name = field.text(field.remaining());
+    if (version == 1 && crc == crc32Of(stored) && platform::isValidUtf8(name)) return std::string(name);
     return std::nullopt;
 }
 
 bool hasUnixField(std::span<const std::uint8_t> extraField) {
-    ByteCursor in(extraField);
-    while (in.remaining() >= 4) {
-        const std::uint16_t id = in.get16();
-        in.skip(in.get16());
-        if (!in.ok()) break;
-        if (std::find(std::begin(kUnixFields), std::end(kUnixFields), id) != std::end(kUnixFields)) return true;
-    }
-    return false;
+    return std::any_of(std::begin(kUnixFields), std::end(kUnixFields),
+                       [&](std::uint16_t id) { return findExtraField(extraField, id).has_value(); });
 }
 
 std::vector<std::string_view> splitComponents(std::string_view name) {

@@ -79,6 +79,9 @@ public:
     bool VerifyBeforeDelete = true;
     std::string DefaultDir;
     bool FreshArchive = false;
+    // Pass over folders that a pattern matches instead of taking them as entries (which fail the
+    // run when their turn comes); RecurseDirs still searches them.
+    bool FilesOnly = false;
 
     TNonWriteableEvent OnNonWriteableArchive;
     TReplaceEvent OnReplaceFile;

@@ -83,3 +83,16 @@ TEST(UnzipCommand, CountProblemsAndExitCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliHelp, EachVerbListsItsExitCodes) {
+    for (const std::string verb : {"zip", "ls", "unzip"}) {
+        const auto r = ziptest::runCommand(std::string(SKARVEL_CLI) + " " + verb + " --help");
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.output.find("Exit codes: 0 "), std::string::npos) << verb << ": " << r.output;
+        EXPECT_NE(r.output.find("2 usage error"), std::string::npos) << verb;
+    }
+}
+
+}  // namespace
