@@ -86,3 +86,24 @@ TEST(LocalWalk, StartsAtTheFirstMember) {
 }
 
 }  // namespace
+
+namespace {
+
+// The reader fuzz target's committed seeds (ZIP64, streamed, an unadjusted stub) read without a
+// problem, every member whole.
+TEST(FuzzSeeds, ExtractWithoutProblems) {
+    const fs::path seeds = fs::path(SKARVEL_SOURCE_DIR) / "fuzz" / "seeds-zip";
+    int archives = 0;
+    for (const auto& entry : fs::directory_iterator(seeds)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        platform::TempFolder temp("zipseed");
+        const Extraction run(entry.path().string(), temp.path() + "/out");
+        EXPECT_TRUE(run.problems().empty()) << ::testing::PrintToString(run.problems());
+        EXPECT_GE(run.reader.FilesWritten(), 2u);
+        EXPECT_EQ(run.reader.FilesWritten(), readTree(temp.path() + "/out").size());
+        ++archives;
+    }
+    EXPECT_GE(archives, 9);
+}
+
+}  // namespace
