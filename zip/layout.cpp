@@ -98,10 +98,11 @@ MemberSizes widenSizes(std::uint32_t uncompressed, std::uint32_t compressed, std
     return sizes;
 }
 
-std::optional<DataDescriptor> matchDataDescriptor(std::span<const std::uint8_t> bytes, std::uint32_t crc32,
-                                                  std::uint64_t compressed, std::uint64_t uncompressed, bool zip64) {
-    const bool wide[2] = {zip64, !zip64};
+std::optional<DataDescriptor> matchDataDescriptor(std::span<const std::uint8_t> bytes,
+                                                  const DescriptorExpectation& expected) {
+    const bool wide[2] = {expected.zip64, !expected.zip64};
     for (const bool signature : {true, false}) {
+        if (!signature && !expected.crc32) break;
         for (const bool is64 : wide) {
             ByteCursor in(bytes);
             if (signature && in.get32() != kDataDescriptorSignature) continue;
@@ -109,7 +110,9 @@ std::optional<DataDescriptor> matchDataDescriptor(std::span<const std::uint8_t> 
             d.crc32 = in.get32();
             d.compressed = is64 ? get64(in) : in.get32();
             d.uncompressed = is64 ? get64(in) : in.get32();
-            if (!in.ok() || d.crc32 != crc32 || d.compressed != compressed || d.uncompressed != uncompressed) continue;
+            if (!in.ok() || d.compressed != expected.compressed) continue;
+            if (expected.crc32 && d.crc32 != *expected.crc32) continue;
+            if (expected.uncompressed && d.uncompressed != *expected.uncompressed) continue;
             d.length = in.position();
             return d;
         }

@@ -61,9 +61,18 @@ struct DataDescriptor {
     std::size_t length = 0;  // 12, 16 (with signature), 20 or 24 (ZIP64, with signature)
 };
 
-// Reads the descriptor at `bytes` (at least 24 bytes, or what the file still holds) that matches
-// the expected CRC-32 and sizes; 64-bit sizes are tried first when `zip64`. Nothing when no form matches.
-std::optional<DataDescriptor> matchDataDescriptor(std::span<const std::uint8_t> bytes, std::uint32_t crc32,
-                                                  std::uint64_t compressed, std::uint64_t uncompressed, bool zip64);
+// What a data descriptor must say. A value that is not known is taken as it stands; a descriptor
+// without its signature is accepted only when the CRC-32 is known.
+struct DescriptorExpectation {
+    std::optional<std::uint32_t> crc32;
+    std::uint64_t compressed = 0;
+    std::optional<std::uint64_t> uncompressed;
+    bool zip64 = false;  // 64-bit sizes are tried first
+};
+
+// Reads the descriptor at `bytes` (24 bytes, or what the file still holds) in the first of its
+// forms (with or without signature, 32- or 64-bit sizes) that says what is expected.
+std::optional<DataDescriptor> matchDataDescriptor(std::span<const std::uint8_t> bytes,
+                                                  const DescriptorExpectation& expected);
 
 }  // namespace zip

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -50,28 +51,7 @@ std::optional<DataDescriptor> delimitDeflated(FileStream& archive, std::uint64_t
     inflateEnd(&stream);
     if (result != Z_STREAM_END) return std::nullopt;
     const auto tail = readAt(archive, dataStart + consumed, kLongestDescriptor);
-    return matchDataDescriptor(tail, crc.value(), consumed, produced, zip64);
-}
-
-// The descriptor at `at` (within `window`) if it closes `length` bytes of data.
-std::optional<DataDescriptor> descriptorClosing(std::span<const std::uint8_t> at, std::uint64_t length,
-                                                const Crc32* crc, bool zip64) {
-    if (crc) return matchDataDescriptor(at, crc->value(), length, length, zip64);
-    // Encrypted or compressed data: the signature and the compressed size must match.
-    ByteCursor in(at);
-    if (in.get32() != kDataDescriptorSignature) return std::nullopt;
-    DataDescriptor d;
-    d.crc32 = in.get32();
-    for (const bool is64 : {zip64, !zip64}) {
-        ByteCursor sizes(at.subspan(8));
-        d.compressed = is64 ? (sizes.get32() | (std::uint64_t{sizes.get32()} << 32)) : sizes.get32();
-        d.uncompressed = is64 ? (sizes.get32() | (std::uint64_t{sizes.get32()} << 32)) : sizes.get32();
-        if (sizes.ok() && d.compressed == length) {
-            d.length = 8 + sizes.position();
-            return d;
-        }
-    }
-    return std::nullopt;
+    return matchDataDescriptor(tail, {crc.value(), consumed, produced, zip64});
 }
 
 // Scans forward for the first descriptor that closes the data before it.
@@ -93,10 +73,14 @@ std::optional<DataDescriptor> delimitByDescriptor(FileStream& archive, std::uint
                                             static_cast<std::uint32_t>(length);
             };
             if (!sizeAt(4) && !sizeAt(8)) continue;
-            Crc32 crc = before;
-            crc.update(window.data(), p);
-            if (auto d = descriptorClosing(std::span(window).subspan(p), length, checkCrc ? &crc : nullptr, zip64))
-                return d;
+            DescriptorExpectation expected{std::nullopt, length, std::nullopt, zip64};
+            if (checkCrc) {
+                Crc32 crc = before;
+                crc.update(window.data(), p);
+                expected.crc32 = crc.value();
+                expected.uncompressed = length;
+            }
+            if (auto d = matchDataDescriptor(std::span(window).subspan(p), expected)) return d;
         }
         before.update(window.data(), candidates);
         if (window.size() <= kBlock) break;

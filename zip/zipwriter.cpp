@@ -171,8 +171,8 @@ std::size_t TZip::OldDescriptorLength(const TEntry& entry, const LocalFileHeader
     if (!(local.flag & kFlagDataDescriptor)) return 0;
     const auto extra = readAt(*oldArchive_, entry.OldOffset + kLocalHeaderSize + local.nameLength, local.extraLength);
     const auto bytes = readAt(*oldArchive_, entry.OldOffset + length, 24);
-    const auto descriptor = matchDataDescriptor(bytes, entry.Header.crc32, entry.Header.compressedSize,
-                                                entry.Header.uncompressedSize, hasZip64Extra(extra));
+    const auto descriptor = matchDataDescriptor(bytes, {entry.Header.crc32, entry.Header.compressedSize,
+                                                        entry.Header.uncompressedSize, hasZip64Extra(extra)});
     if (!descriptor) RefuseUpdate("the data descriptor of member " + entry.StoredName + " does not match its record");
     return descriptor->length;
 }
