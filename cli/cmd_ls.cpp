@@ -39,6 +39,7 @@ void runLs(const std::string& archive) {
 void registerLs(CLI::App& app) {
     auto archive = std::make_shared<std::string>();
     auto* command = app.add_subcommand("ls", "Recognise an archive and list the members an extraction would select");
+    command->footer("Exit codes: 0 listed; 1 failure (no archive of a usable kind, or a read error); 2 usage error.");
     command->add_option("ARCHIVE", *archive, "Archive to examine")->required();
     command->callback([archive] { runLs(*archive); });
 }

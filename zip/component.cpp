@@ -77,15 +77,15 @@ void TZipCommon::AssignFileSpec(const std::vector<std::string>& lines) { FileSpe
 
 void TZipCommon::AssignExcludeSpec(const std::vector<std::string>& lines) { ExcludeSpec = lastComponents(lines); }
 
-void TZipCommon::RaiseError(int number, const std::string& file) {
-    const std::string text = messageText(number);
-    problems_.push_back({number, text, file});
+void TZipCommon::RaiseError(int number, const std::string& file, const std::string& text) {
+    const std::string message = text.empty() ? messageText(number) : text;
+    problems_.push_back({number, message, file});
     if (!Cancel && OnError) OnError(*this, file, {}, "0", number);
-    throw platform::E_RAISE(number, text);
+    throw platform::E_RAISE(number, message);
 }
 
-void TZipCommon::Warning(int number, const std::string& file, const std::string& extra) {
-    problems_.push_back({number, messageText(number), file});
+void TZipCommon::Warning(int number, const std::string& file, const std::string& extra, const std::string& text) {
+    problems_.push_back({number, text.empty() ? messageText(number) : text, file});
     if (!Cancel && OnError) OnError(*this, platform::fileNamePart(file), extra, "0", number);
 }
 

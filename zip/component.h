@@ -76,6 +76,7 @@ public:
     std::uint64_t FirstRecordOffset() const { return recognition_.firstRecordOffset; }
     std::uint8_t ChainFlags() const { return recognition_.chainFlags; }
     std::uint64_t ArchiveSize() const { return recognition_.archiveSize; }
+    std::uint64_t OffsetShift() const { return recognition_.offsetShift; }
 
     // Window of the end record search: 0 until set; a set value is kept within 2000..32767.
     int ZipCmntBufSize() const { return zipCmntBufSize_; }
@@ -142,10 +143,12 @@ public:
     const TProblem& LastError() const { return lastError_; }
 
 protected:
-    // Error routine: OnError (unless cancelled), then throws E_RAISE(number, messageText(number)).
-    [[noreturn]] void RaiseError(int number, const std::string& file);
-    // Warning routine: OnError with FN = the file-name part of `file` and MsgEx = `extra`.
-    void Warning(int number, const std::string& file, const std::string& extra = {});
+    // Error routine: OnError (unless cancelled), then throws E_RAISE(number, text), where the text
+    // is messageText(number) unless a plainer `text` is given.
+    [[noreturn]] void RaiseError(int number, const std::string& file, const std::string& text = {});
+    // Warning routine: OnError with FN = the file-name part of `file` and MsgEx = `extra`; the
+    // problem recorded carries `text` when given, else messageText(number).
+    void Warning(int number, const std::string& file, const std::string& extra = {}, const std::string& text = {});
     // Call at the start of a run: clears Cancel, Problems() and LastError().
     void BeginRun();
     void SetLastError(int number, const std::string& text, const std::string& file);

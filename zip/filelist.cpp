@@ -91,6 +91,7 @@ void TCompBase::SearchFolder(const std::string& folder, const std::string& patte
         ProcessMessages();
         if (Cancel) return;
         if (!FileAttribute.accepts(found.attr)) continue;
+        if (FilesOnly && (found.attr & platform::kAttrDirectory)) continue;
         const std::string fullPath = folder + found.name;
         const std::string stored = storedPath(fullPath, startFolder, StoredDirNames);
         if (stored.empty() || stored.front() == '.') continue;

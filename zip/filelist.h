@@ -24,7 +24,7 @@ struct TEntry {
     std::uint64_t Size = 0;      // file size; for a kept member its compressed size
     std::uint32_t DateTime = 0;  // DOS date-time word
     std::uint32_t Attributes = 0;
-    std::uint32_t OldOffset = 0; // kept member: local header offset in the old archive
+    std::uint64_t OldOffset = 0; // kept member: local header offset in the old archive
     CentralFileHeader Header;    // filled when written (or copied from the old archive)
     std::string StoredName;      // name bytes as they stand in the archive
     bool Utf8Name = false;       // StoredName is UTF-8 (general purpose bit 11)

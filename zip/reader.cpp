@@ -58,6 +58,7 @@ std::unique_ptr<FileStream> TUnBase::OpenArchiveForRun() {
 std::uint32_t TUnBase::ExtractFiles() {
     BeginRun();
     extractionCount_ = 0;
+    filesWritten_ = 0;
     members_.clear();
     maxFileDate_ = 0;
     ProcessMessages();

@@ -28,14 +28,16 @@ enum TOverwriteMode { omOverwrite, omSkip };
 enum TDateAttribute { daFileDate, daSysDate, daMaxFileDate };
 enum TCpuType { cptAuto, cpt80286, cpt80386, cpt80486 };
 
-// One selected member, in walk order. The first seven fields are those of the walk's header;
-// Attributes are the external file attributes in a central walk and 0x20 in a local walk.
+// One selected member, in walk order. The first seven fields are those of the walk's header
+// (sizes and offset widened by a ZIP64 extra field; for a streamed member found by the local walk,
+// CRC-32 and sizes come from its data descriptor); Attributes are the external file attributes
+// in a central walk and 0x20 in a local walk.
 struct TMemberRecord {
     std::uint16_t Flag = 0;
     std::uint32_t Method = 0;
-    std::uint32_t LocalHeaderOffset = 0;
-    std::uint32_t CompressedSize = 0;
-    std::uint32_t UncompressedSize = 0;
+    std::uint64_t LocalHeaderOffset = 0;
+    std::uint64_t CompressedSize = 0;
+    std::uint64_t UncompressedSize = 0;
     std::uint32_t Crc32 = 0;
     std::uint32_t Attributes = 0;
     // Also kept: the converted name, the DOS date-time word and "version made by" (0 in a local walk).
@@ -64,6 +66,9 @@ public:
 
     // Runs one extraction and returns the number of members whose extraction was begun.
     std::uint32_t ExtractFiles();
+    // Files the last run wrote in full (decoded to their end; a CRC failure is a recorded problem
+    // of its own). Members skipped for a password or a method, or cut short, are not counted.
+    std::uint32_t FilesWritten() const { return filesWritten_; }
 
     // The member list of the last run, in walk order.
     const std::vector<TMemberRecord>& Members() const { return members_; }
@@ -89,6 +94,7 @@ protected:
 
     std::vector<TMemberRecord> members_;
     std::uint32_t extractionCount_ = 0;
+    std::uint32_t filesWritten_ = 0;
     std::int32_t maxFileDate_ = 0;
     std::string outputPath_;
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
+#include "zip/layout.h"
 #include "zip/stream.h"
 
 namespace zip {
@@ -12,9 +14,6 @@ namespace {
 
 // Offsets where self-extracting stubs of known sizes end and their ZIP data begins.
 constexpr std::array<std::uint64_t, 3> kStubOffsets = {7612, 15770, 25661};
-// The local header search of the central directory probe starts here.
-constexpr std::uint64_t kProbeSearchStart = 25000;
-constexpr std::size_t kProbeSearchWindow = 32768;
 constexpr std::size_t kLeadingBytes = 32767;
 
 using Bytes = std::vector<std::uint8_t>;
@@ -33,27 +32,15 @@ std::uint64_t windowWidth(int bufSize, std::uint64_t size) {
     return size == 0 ? 0 : size - 1;
 }
 
-// The first position at or after `from` where the local header signature stands, or npos.
-std::size_t findLocalSignature(const Bytes& data) {
-    for (std::size_t p = 0; p + 4 <= data.size(); ++p)
-        if (hasSignature(std::span(data).subspan(p), kLocalHeaderSignature)) return p;
-    return std::string::npos;
-}
-
+// For a file that begins with a local header: the central directory's offset, or 0 with chain
+// flags 16 alone when the local headers are to be walked from the first byte.
 std::uint64_t centralDirectoryProbe(FileStream& file, std::uint64_t size, int bufSize, Recognition& state) {
     state.arcType = atUnknown;
-    findEndRecord(file, size, bufSize, state);
-    const std::uint64_t offset = state.endRecord.centralDirectoryOffset;
-    if (!(state.chainFlags & kChainEndRecord) || offset >= size) return 0;
-    if (offset > 0 && hasSignature(readBytes(file, offset, kCentralHeaderSize), kCentralHeaderSignature))
-        return offset;
-    if (size > kProbeSearchStart) {
-        const std::size_t at = findLocalSignature(readBytes(file, kProbeSearchStart, kProbeSearchWindow));
-        if (at != std::string::npos) {
-            state.chainFlags = kChainLocalHeader;
-            return kProbeSearchStart + at;
-        }
-    }
+    const std::uint64_t offset = findEndRecord(file, size, bufSize, state);
+    if (offset > 0) return offset;
+    // An end record without a usable central directory: every member has its local header, and
+    // the first stands at the start of the file.
+    if (state.chainFlags & kChainEndRecord) state.chainFlags = kChainLocalHeader;
     return 0;
 }
 
@@ -63,7 +50,7 @@ bool zipProbe(FileStream& file, std::uint64_t size, int bufSize, Recognition& st
     if (size > 4) {
         if (hasSignature(readBytes(file, 0, 4), kLocalHeaderSignature)) {
             state.firstRecordOffset = centralDirectoryProbe(file, size, bufSize, state);
-            if (state.firstRecordOffset > 0) {
+            if (state.firstRecordOffset > 0 || state.chainFlags == kChainLocalHeader) {
                 state.arcType = atZip;
                 found = true;
             }
@@ -136,6 +123,7 @@ int clampZipCmntBufSize(int value) { return std::clamp(value, kZipCmntBufSizeMin
 
 std::uint64_t findEndRecord(FileStream& file, std::uint64_t size, int bufSize, Recognition& state) {
     state.chainFlags = 0;
+    state.offsetShift = 0;
     const std::uint64_t width = windowWidth(bufSize, size);
     if (size <= width) return 0;
     const std::uint64_t windowStart = size - width;
@@ -159,20 +147,26 @@ std::uint64_t findEndRecord(FileStream& file, std::uint64_t size, int bufSize, R
     state.endRecord = *end;
     state.chainFlags |= kChainEndRecord;
 
-    const Bytes centralBytes = readBytes(file, end->centralDirectoryOffset, kCentralHeaderSize);
+    const std::optional<CentralDirectory> cd = locateCentralDirectory(file, windowStart + candidate, *end);
+    if (!cd) return 0;
+    const Bytes centralBytes = readBytes(file, cd->offset, kCentralHeaderSize);
     ByteCursor centralCursor{std::span<const std::uint8_t>(centralBytes)};
     const auto central = CentralFileHeader::decode(centralCursor);
     if (!central || central->signature != kCentralHeaderSignature) return 0;
     state.centralHeader = *central;
     state.chainFlags |= kChainCentralHeader;
 
-    const Bytes localBytes = readBytes(file, central->localHeaderOffset, kLocalHeaderSize);
+    const Bytes extra = readBytes(file, cd->offset + kCentralHeaderSize + central->nameLength, central->extraLength);
+    const MemberSizes sizes =
+        widenSizes(central->uncompressedSize, central->compressedSize, central->localHeaderOffset, extra);
+    const Bytes localBytes = readBytes(file, sizes.offset + cd->shift(), kLocalHeaderSize);
     ByteCursor localCursor{std::span<const std::uint8_t>(localBytes)};
     const auto local = LocalFileHeader::decode(localCursor);
     if (!local || local->signature != kLocalHeaderSignature) return 0;
     state.localHeader = *local;
     state.chainFlags |= kChainLocalHeader;
-    return end->centralDirectoryOffset;
+    state.offsetShift = cd->shift();
+    return cd->offset;
 }
 
 Recognition recognizeArchive(const std::string& path, int zipCmntBufSize) {

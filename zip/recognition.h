@@ -52,6 +52,9 @@ struct Recognition {
     std::uint64_t firstRecordOffset = 0;
     std::uint8_t chainFlags = 0;
     std::uint64_t archiveSize = 0;
+    // Added to every offset the central directory records: the length of a stub put in front of
+    // the archive without adjusting its offsets (0 for a sound archive).
+    std::uint64_t offsetShift = 0;
     // The last records read (valid as far as the chain flags say).
     EndRecord endRecord;
     CentralFileHeader centralHeader;
@@ -61,8 +64,9 @@ struct Recognition {
 // Runs the whole recognition on `path`. An empty path gives atNA.
 Recognition recognizeArchive(const std::string& path, int zipCmntBufSize);
 
-// The end record search alone over an open file of `size` bytes: returns the offset of the start
-// of the central directory when the full chain was found, else 0; sets chain flags and records.
+// The end record search alone over an open file of `size` bytes: returns the offset where the
+// central directory starts when the full chain was found, else 0; sets chain flags, records and
+// offsetShift. A ZIP64 end record and an unadjusted stub are followed.
 std::uint64_t findEndRecord(FileStream& file, std::uint64_t size, int zipCmntBufSize, Recognition& state);
 
 }  // namespace zip

@@ -5,7 +5,9 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "zip/layout.h"
 #include "zip/stream.h"
+#include "zip/streamed.h"
 #include "zip/unzip_names.h"
 
 namespace zip {
@@ -43,10 +45,6 @@ std::optional<WalkHeader> parseWalkRecord(const std::uint8_t* record, std::size_
              l->nameLength, l->extraLength, 0, platform::kAttrArchive, 0, 0};
     }
     return h;
-}
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Folder (0x10) and volume label (0x08) entries of the central directory are passed over.
@@ -96,50 +94,59 @@ bool TUnZIP::WalkMembers(FileStream& archive) {
     const bool singlePattern = FileSpec.empty() || (FileSpec.size() == 1 && FileSpec[0].find('*') == std::string::npos);
 
     std::uint8_t record[kCentralHeaderSize];
-    auto readRecord = [&] {
-        const std::size_t got = archive.readAt(position, record, recordSize);
-        position += got;
-        return got;
-    };
-    std::size_t got = readRecord();
+    std::size_t got = archive.readAt(position, record, recordSize);
+    position += got;
     while (position < end) {
         const std::optional<WalkHeader> h = parseWalkRecord(record, got, central);
         if (!h || Cancel) break;
-        if (central && (h->attributes & kSkippedAttributes)) {
-            position += h->nameLength;
-        } else {
-            std::string stored(h->nameLength, '\0');
-            stored.resize(archive.readAt(position, stored.data(), stored.size()));
-            position += h->nameLength;
-            if (!stored.empty()) {
-                std::vector<std::uint8_t> extra;
-                if (!(h->flag & kFlagUtf8Name) && !isAscii(stored)) {
-                    extra.resize(h->extraLength);
-                    extra.resize(archive.readAt(position, extra.data(), extra.size()));
-                }
-                TMemberRecord member;
-                member.Name = memberNameToUtf8(stored, h->flag, h->versionMadeBy, extra);
-                if (std::any_of(FileSpec.begin(), FileSpec.end(),
-                                [&](const std::string& line) { return fileSpecSelects(line, member.Name); })) {
-                    member.Flag = h->flag;
-                    member.Method = h->method;
-                    member.LocalHeaderOffset = central ? h->localHeaderOffset
-                                                       : static_cast<std::uint32_t>(position - kLocalHeaderSize - h->nameLength);
-                    member.CompressedSize = h->compressedSize;
-                    member.UncompressedSize = h->uncompressedSize;
-                    member.Crc32 = h->crc32;
-                    member.Attributes = h->attributes;
-                    member.DosDateTime = h->dosDateTime;
-                    member.VersionMadeBy = h->versionMadeBy;
-                    maxFileDate_ = std::max(maxFileDate_, static_cast<std::int32_t>(h->dosDateTime));
-                    members_.push_back(std::move(member));
-                    if (singlePattern) break;
-                }
+        // The name and the extra field, read together.
+        std::string tail(std::size_t{h->nameLength} + h->extraLength, '\0');
+        tail.resize(archive.readAt(position, tail.data(), tail.size()));
+        const std::string_view stored = std::string_view(tail).substr(0, h->nameLength);
+        const auto extra = std::span(reinterpret_cast<const std::uint8_t*>(tail.data()), tail.size()).subspan(stored.size());
+        const std::uint64_t headerOffset = position - kLocalHeaderSize;
+        position += std::uint64_t{h->nameLength} + h->extraLength;
+
+        const MemberSizes sizes = widenSizes(h->uncompressedSize, h->compressedSize, h->localHeaderOffset, extra);
+        TMemberRecord member;
+        member.Flag = h->flag;
+        member.Method = h->method;
+        member.LocalHeaderOffset = central ? sizes.offset + OffsetShift() : headerOffset;
+        member.CompressedSize = sizes.compressed;
+        member.UncompressedSize = sizes.uncompressed;
+        member.Crc32 = h->crc32;
+        member.Attributes = h->attributes;
+        member.DosDateTime = h->dosDateTime;
+        member.VersionMadeBy = h->versionMadeBy;
+        if (!stored.empty()) member.Name = memberNameToUtf8(stored, h->flag, h->versionMadeBy, extra);
+
+        std::uint64_t next = position + (central ? h->commentLength : member.CompressedSize);
+        if (!central && (h->flag & kFlagDataDescriptor)) {
+            // Streamed: the data itself tells where the member ends.
+            const std::optional<DataDescriptor> d = delimitStreamedMember(
+                archive, position, end, h->method, (h->flag & kFlagEncrypted) != 0, sizes.zip64);
+            if (!d) {
+                Warning(kMsgInconsistentLocalHeader, member.Name, {},
+                        "the end of this streamed member cannot be found (data cut off, or no data descriptor "
+                        "that matches it); it was not extracted");
+                break;
             }
+            member.Crc32 = d->crc32;
+            member.CompressedSize = d->compressed;
+            member.UncompressedSize = d->uncompressed;
+            next = position + d->compressed + d->length;
         }
-        position += central ? std::uint64_t{h->extraLength} + h->commentLength
-                            : std::uint64_t{h->extraLength} + h->compressedSize;
-        got = readRecord();
+        const bool skipped = central && (h->attributes & kSkippedAttributes);
+        if (!skipped && !member.Name.empty() &&
+            std::any_of(FileSpec.begin(), FileSpec.end(),
+                        [&](const std::string& line) { return fileSpecSelects(line, member.Name); })) {
+            maxFileDate_ = std::max(maxFileDate_, static_cast<std::int32_t>(h->dosDateTime));
+            members_.push_back(std::move(member));
+            if (singlePattern) break;
+        }
+        position = next;
+        got = archive.readAt(position, record, recordSize);
+        position += got;
     }
     return true;
 }

@@ -2,6 +2,8 @@
 // file, time stamp and attributes, CRC check.
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <string>
 #include <new>
 #include <optional>
 #include <vector>
@@ -33,6 +35,20 @@ bool staysBelow(const std::string& path, const std::string& folder) {
     if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
     const MemberPath rest = memberOutputPath(path.substr(folder.size()), true);
     return rest.kind == MemberPath::File && rest.relative == path.substr(folder.size());
+}
+
+constexpr std::uint32_t kMethodAes = 99;
+
+// "Unsupported compression method N (name)" for the methods other tools write.
+std::string unsupportedMethodText(std::uint32_t method) {
+    static const std::map<std::uint32_t, const char*> names = {
+        {7, "tokenizing"}, {9, "Deflate64"},  {10, "PKWARE DCL implode"}, {12, "bzip2"}, {14, "LZMA"},
+        {18, "IBM TERSE"}, {19, "IBM LZ77"},  {93, "Zstandard"},          {95, "XZ"},     {96, "JPEG"},
+        {97, "WavPack"},   {98, "PPMd"},      {kMethodAes, "AES encryption"},
+    };
+    const auto it = names.find(method);
+    return messageText(kMsgUnsupportedMethod) + " " + std::to_string(method) +
+           (it == names.end() ? std::string() : std::string(" (") + it->second + ")");
 }
 
 }  // namespace
@@ -88,6 +104,7 @@ void TUnZIP::ExtractMember(FileStream& archive, const TMemberRecord& member) {
     std::uint64_t dataPosition = dataStart;
     std::uint64_t dataSize = member.CompressedSize;
     std::optional<TraditionalDecryptor> decryptor;
+    if (member.Method == kMethodAes) return Warning(kMsgUnsupportedMethod, name, {}, unsupportedMethodText(member.Method));
     if (local->flag & kFlagEncrypted) {
         const std::uint8_t check = encryptionCheckByte(local->flag, member.Crc32, local->lastModTime);
         decryptor = UnlockMember(archive, dataPosition, check, name);
@@ -102,6 +119,7 @@ void TUnZIP::ExtractMember(FileStream& archive, const TMemberRecord& member) {
     try {
         if (!OpenOutputFile(outputPath_, file, archive)) RaiseError(kMsgOpenError, name);
         surplus = DecodeMember(archive, member, local->flag, dataPosition, dataSize, decryptor, file, crc, name);
+        ++filesWritten_;
     } catch (const platform::E_RAISE&) {
         // Reported by the error routine; the member keeps what was written.
     } catch (const platform::Error& e) {
@@ -131,11 +149,15 @@ std::optional<TraditionalDecryptor> TUnZIP::UnlockMember(FileStream& archive, st
         return decryptor;
     };
     if (auto unlocked = attempt(Password)) return unlocked;
+    bool tried = !Password.empty();
     for (const std::string& line : Passwords) {
         if (auto unlocked = attempt(line)) return unlocked;
+        tried = tried || !line.empty();
     }
     if (!OnGetPassword) {
-        Warning(kMsgEventNotAssigned, name, "OnGetPassword");
+        Warning(kMsgEventNotAssigned, name, "OnGetPassword",
+                tried ? "Wrong password: no password given opens this encrypted member"
+                      : "Password missing: this member is encrypted and no password was given");
         return std::nullopt;
     }
     for (int i = 0; i < PasswordAttempts; ++i) {
@@ -162,7 +184,7 @@ bool TUnZIP::DecodeMember(FileStream& archive, const TMemberRecord& member, std:
     });
     const std::unique_ptr<Decoder> decoder = makeDecoder(static_cast<int>(member.Method), localFlag,
                                                          member.UncompressedSize, sink);
-    if (!decoder) RaiseError(kMsgUnsupportedMethod, name);
+    if (!decoder) RaiseError(kMsgUnsupportedMethod, name, unsupportedMethodText(member.Method));
 
     std::vector<std::uint8_t> block(kBlockSize);
     DecodeStatus status = DecodeStatus::NeedInput;

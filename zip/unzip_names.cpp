@@ -5,6 +5,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "zip/layout.h"
 #include "zip/records.h"
 
 namespace zip {
@@ -21,31 +22,19 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 // The UTF-8 name of a Unicode Path extra field that belongs to `stored`, or nothing.
 std::optional<std::string> unicodePathName(std::string_view stored, std::span<const std::uint8_t> extraField) {
-    ByteCursor in(extraField);
-    while (in.remaining() >= 4) {
-        const std::uint16_t id = in.get16();
-        const std::uint16_t size = in.get16();
-        const auto data = in.bytes(size);
-        if (!in.ok()) break;
-        if (id != kUnicodePathField || size < 5) continue;
-        ByteCursor field(data);
-        const std::uint8_t version = field.get8();
-        const std::uint32_t crc = field.get32();
-        const std::string_view name = field.text(field.remaining());
-        if (version == 1 && crc == crc32Of(stored) && platform::isValidUtf8(name)) return std::string(name);
-    }
+    const auto data = findExtraField(extraField, kUnicodePathField);
+    if (!data || data->size() < 5) return std::nullopt;
+    ByteCursor field(*data);
+    const std::uint8_t version = field.get8();
+    const std::uint32_t crc = field.get32();
+    const std::string_view name = field.text(field.remaining());
+    if (version == 1 && crc == crc32Of(stored) && platform::isValidUtf8(name)) return std::string(name);
     return std::nullopt;
 }
 
 bool hasUnixField(std::span<const std::uint8_t> extraField) {
-    ByteCursor in(extraField);
-    while (in.remaining() >= 4) {
-        const std::uint16_t id = in.get16();
-        in.skip(in.get16());
-        if (!in.ok()) break;
-        if (std::find(std::begin(kUnixFields), std::end(kUnixFields), id) != std::end(kUnixFields)) return true;
-    }
-    return false;
+    return std::any_of(std::begin(kUnixFields), std::end(kUnixFields),
+                       [&](std::uint16_t id) { return findExtraField(extraField, id).has_value(); });
 }
 
 std::vector<std::string_view> splitComponents(std::string_view name) {
@@ -95,21 +84,25 @@ bool fileSpecSelects(std::string_view line, std::string_view name) {
 }
 
 MemberPath memberOutputPath(std::string_view name, bool useStoredDirs) {
-    bool climbs = name.empty() || isSeparator(name.front()) || hasDrivePrefix(name);
+    // A drive or a root only says where the name began: its folders stay inside the target.
     if (hasDrivePrefix(name)) name.remove_prefix(2);
     const std::vector<std::string_view> parts = splitComponents(name);
     const std::string_view last = parts.back();
-    for (const std::string_view part : parts) climbs = climbs || part == "." || part == "..";
+    std::vector<std::string_view> folders;  // without empty and "." components
+    bool climbs = false;
+    for (const std::string_view part : parts) {
+        climbs = climbs || part == "..";
+        if (!part.empty() && part != ".") folders.push_back(part);
+    }
 
     MemberPath path;
-    if (last == "." || last == ".." || (last.empty() && climbs)) return path;
+    if (last == "." || last == ".." || folders.empty() || (last.empty() && climbs)) return path;
     path.kind = last.empty() ? MemberPath::Folder : MemberPath::File;
     if (climbs || !useStoredDirs) {
         path.relative = std::string(last);
         return path;
     }
-    for (const std::string_view part : parts) {
-        if (part.empty()) continue;
+    for (const std::string_view part : folders) {
         if (!path.relative.empty()) path.relative += '/';
         path.relative += part;
     }

@@ -33,8 +33,9 @@ struct MemberPath {
     std::string relative;  // "/"-separated, no empty, "." or ".." components, never absolute
 };
 
-// Both "/" and "\" separate folders. A name that is absolute, begins with a drive prefix ("C:")
-// or has "." or ".." components is reduced to its file-name part; so is every name when
+// Both "/" and "\" separate folders. A drive prefix ("C:") and a leading root are dropped and the
+// folders below them kept ("C:\x\a.png" and "/x/a.png" give "x/a.png"); "." components are
+// dropped. A name with a ".." component is reduced to its file-name part; so is every name when
 // `useStoredDirs` is false.
 MemberPath memberOutputPath(std::string_view name, bool useStoredDirs);
 

@@ -15,9 +15,14 @@
 // read-only or hidden (dot-named) target is refused with 25136. Note that the ArchiveFile setter
 // appends DefaultExt to a name without extension.
 //
-// Without FreshArchive an existing archive is updated: its members are kept (copied unchanged)
-// and files whose stored name is already a member are not added; a run that adds nothing leaves
-// the archive byte for byte as it was. An existing empty file counts as no archive.
+// Without FreshArchive an existing archive is updated: its members are kept (copied unchanged,
+// data descriptors included) and files whose stored name is already a member are not added; a run
+// that adds nothing leaves the archive byte for byte as it was. An existing empty file counts as
+// no archive. An update never replaces a file it cannot read in full: a file without a central
+// directory where its end record says (a document, a damaged archive) or one that uses ZIP64
+// records (which this writer does not write) fails the run with 25242 and a message saying why,
+// and stays as it was. An archive behind a stub whose offsets were not adjusted keeps its stub
+// and every member; the updated archive records the offsets from the start of the file.
 //
 // OnProgress reports percentages (of the current file, of all files to add) after every block.
 // Password is kept but not used: members are never encrypted. A run is not re-entrant: the
@@ -74,6 +79,9 @@ public:
     bool VerifyBeforeDelete = true;
     std::string DefaultDir;
     bool FreshArchive = false;
+    // Pass over folders that a pattern matches instead of taking them as entries (which fail the
+    // run when their turn comes); RecurseDirs still searches them.
+    bool FilesOnly = false;
 
     TNonWriteableEvent OnNonWriteableArchive;
     TReplaceEvent OnReplaceFile;
@@ -162,9 +170,19 @@ private:
     void WriteMemberData(TEntry& entry, FileStream& source, LocalFileHeader& local, std::uint64_t headerOffset);
     MemberWriter& memberWriter();
 
+    // Refuses the update: the old archive cannot be kept whole for `reason`.
+    [[noreturn]] void RefuseUpdate(const std::string& reason);
+    // Copies `count` bytes of the old archive from `position` to the end of the temporary file.
+    void CopyOldBytes(std::uint64_t position, std::uint64_t count);
+    // The old archive's data descriptor after `length` bytes of its member at `entry`: its length.
+    std::size_t OldDescriptorLength(const TEntry& entry, const LocalFileHeader& local, std::uint64_t length);
+
     // The walk over the old archive's central directory.
     EndRecord oldEnd_;
     std::uint64_t oldPosition_ = 0;
+    std::uint64_t oldCentralEnd_ = 0;  // where the old central directory ends
+    std::uint64_t oldEntries_ = 0;     // members the old end record counts
+    std::uint64_t oldShift_ = 0;       // length of a stub whose offsets were not adjusted
     CentralFileHeader oldHeader_;
     std::string oldName_, oldExtra_, oldComment_;
     std::unique_ptr<MemberWriter> memberWriter_;  // made at the first member, kept for the rest

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/tempfile.h"
 #include "zip/deflater.h"
+#include "zip/layout.h"
 #include "zip/stream.h"
 #include "zip/writer.h"
 
@@ -35,6 +36,12 @@ template <std::size_t N>
 void writeRecord(FileStream& out, const std::array<std::uint8_t, N>& record) {
     if (out.write(record.data(), N) != N) throw platform::E_RAISE(kMsgWriteError, messageText(kMsgWriteError));
 }
+
+// The message for a file or archive beyond what records without ZIP64 fields can describe.
+std::string beyondLimit(const std::string& what, const std::string& limit) {
+    return what + " exceeds " + limit + ", the limit of ZIP records without ZIP64 fields (which this writer does not write)";
+}
+const std::string kSizeLimit = "4294967295 bytes (4 GiB - 1)";
 
 std::vector<std::uint8_t> readAt(FileStream& in, std::uint64_t offset, std::size_t count) {
     std::vector<std::uint8_t> buffer(count);
@@ -75,12 +82,14 @@ void TZip::WriteMember(TEntry& entry) {
 
     const std::uint64_t size = source->size();
     const std::uint64_t offset = temp_->position();
-    if (offset > kMax32) RaiseError(kMsgWriteError, archiveFile_);  // no 64-bit extensions
+    if (offset > kMax32) RaiseError(kMsgWriteError, archiveFile_, beyondLimit("The archive " + archiveFile_, kSizeLimit));
     if (size > kMax32 || entry.StoredName.size() > 0xFFFF || entry.StoredName.empty()) {
+        const std::string text = size > kMax32 ? beyondLimit("The file " + entry.Key, kSizeLimit)
+                                               : messageText(kMsgWriteError);
         entry.State = esFailed;
         ++failed_;
-        problems_.push_back({kMsgWriteError, messageText(kMsgWriteError), entry.Key});
-        SetLastError(kMsgWriteError, messageText(kMsgWriteError), entry.Key);
+        problems_.push_back({kMsgWriteError, text, entry.Key});
+        SetLastError(kMsgWriteError, text, entry.Key);
         return;
     }
 
@@ -136,7 +145,8 @@ void TZip::WriteMemberData(TEntry& entry, FileStream& source, LocalFileHeader& l
             local.method = data.stored ? kMethodStored : kMethodDeflated;
             local.flag |= DeflateFlagBits();
         }
-        if (data.compressedSize > kMax32) throw platform::E_RAISE(kMsgWriteError, messageText(kMsgWriteError));
+        if (data.compressedSize > kMax32)
+            throw platform::E_RAISE(kMsgWriteError, beyondLimit("The compressed data of " + entry.Key, kSizeLimit));
         local.crc32 = data.crc32;
         local.compressedSize = static_cast<std::uint32_t>(data.compressedSize);
     } catch (const std::exception& e) {
@@ -152,24 +162,39 @@ void TZip::WriteMemberData(TEntry& entry, FileStream& source, LocalFileHeader& l
     }
 }
 
+void TZip::RefuseUpdate(const std::string& reason) {
+    RaiseError(kMsgUnsupportedArchive, archiveFile_,
+               "Cannot update " + archiveFile_ + ": " + reason + "; the file is left unchanged");
+}
+
+std::size_t TZip::OldDescriptorLength(const TEntry& entry, const LocalFileHeader& local, std::uint64_t length) {
+    if (!(local.flag & kFlagDataDescriptor)) return 0;
+    const auto extra = readAt(*oldArchive_, entry.OldOffset + kLocalHeaderSize + local.nameLength, local.extraLength);
+    const auto bytes = readAt(*oldArchive_, entry.OldOffset + length, 24);
+    const auto descriptor = matchDataDescriptor(bytes, {entry.Header.crc32, entry.Header.compressedSize,
+                                                        entry.Header.uncompressedSize, hasZip64Extra(extra)});
+    if (!descriptor) RefuseUpdate("the data descriptor of member " + entry.StoredName + " does not match its record");
+    return descriptor->length;
+}
+
 void TZip::CopyKeptMember(TEntry& entry) {
     const auto headerBytes = readAt(*oldArchive_, entry.OldOffset, kLocalHeaderSize);
     ByteCursor cursor{std::span<const std::uint8_t>(headerBytes)};
     const auto local = LocalFileHeader::decode(cursor);
     if (!local || local->signature != kLocalHeaderSignature) RaiseError(kMsgInconsistentLocalHeader, archiveFile_);
 
-    // The whole local entry: header, name, extra field, data and a data descriptor if any.
+    // The whole local entry: header, name, extra field, data and its data descriptor as it stands.
     std::uint64_t length = kLocalHeaderSize + local->nameLength + local->extraLength + entry.Header.compressedSize;
-    if (local->flag & kFlagDataDescriptor) {
-        const auto next = readAt(*oldArchive_, entry.OldOffset + length, 4);
-        length += hasSignature(next, kDataDescriptorSignature) ? 16 : 12;
-    }
+    length += OldDescriptorLength(entry, *local, length);
     const std::uint64_t newOffset = temp_->position();
-    if (newOffset > kMax32) RaiseError(kMsgWriteError, archiveFile_);
+    if (newOffset > kMax32) RaiseError(kMsgWriteError, archiveFile_, beyondLimit("The archive " + archiveFile_, kSizeLimit));
 
+    CopyOldBytes(entry.OldOffset, length);
+    entry.Header.localHeaderOffset = static_cast<std::uint32_t>(newOffset);
+}
+
+void TZip::CopyOldBytes(std::uint64_t position, std::uint64_t left) {
     std::vector<std::uint8_t> buffer(kBlockSize);
-    std::uint64_t position = entry.OldOffset;
-    std::uint64_t left = length;
     while (left > 0) {
         const std::size_t count = std::size_t(std::min<std::uint64_t>(left, buffer.size()));
         if (oldArchive_->readAt(position, buffer.data(), count) != count) RaiseError(kMsgWriteError, archiveFile_);
@@ -177,7 +202,6 @@ void TZip::CopyKeptMember(TEntry& entry) {
         position += count;
         left -= count;
     }
-    entry.Header.localHeaderOffset = static_cast<std::uint32_t>(newOffset);
 }
 
 void TZip::OpenOldArchive() {
@@ -189,11 +213,19 @@ void TZip::OpenOldArchive() {
     for (std::size_t p = window.size() - kEndRecordSize + 1; p-- > 0;) {
         ByteCursor cursor{std::span<const std::uint8_t>(window).subspan(p)};
         const auto end = EndRecord::decode(cursor);
-        if (end && end->signature == kEndRecordSignature) {
-            oldEnd_ = *end;
-            oldPosition_ = end->centralDirectoryOffset;
-            return;
-        }
+        if (!end || end->signature != kEndRecordSignature) continue;
+        const auto cd = locateCentralDirectory(*oldArchive_, windowStart + p, *end);
+        // A ZIP64 end record that only repeats what the end record holds is not needed.
+        const bool saturated = end->centralDirectoryOffset == kSaturated32 || end->centralDirectorySize == kSaturated32 ||
+                               end->totalEntries == 0xFFFF;
+        if (saturated) RefuseUpdate("it uses ZIP64 records, which this writer does not write");
+        if (!cd) RefuseUpdate("no central directory stands where its end record says (not a ZIP archive, or a damaged one)");
+        oldEnd_ = *end;
+        oldPosition_ = cd->offset;
+        oldCentralEnd_ = cd->offset + cd->size;
+        oldEntries_ = cd->entries;
+        oldShift_ = cd->shift();
+        return;
     }
     RaiseError(kMsgUnsupportedArchive, archiveFile_);
 }
@@ -217,9 +249,14 @@ bool TZip::ReadNextHeader() {
 
 void TZip::ReadOldArchive() {
     OpenOldArchive();
+    // A stub in front of the archive stays in front of it.
+    if (temp_ && oldShift_ > 0) CopyOldBytes(0, oldShift_);
     std::uint32_t number = 0;
     while (ReadNextHeader()) {
         ++number;
+        if (oldHeader_.compressedSize == kSaturated32 || oldHeader_.uncompressedSize == kSaturated32 ||
+            oldHeader_.localHeaderOffset == kSaturated32)
+            RefuseUpdate("it uses ZIP64 records, which this writer does not write");
         if (Switch == swRead) {
             if (OnRead) OnRead(*this, oldHeader_.localHeaderOffset, number);
             continue;
@@ -236,7 +273,7 @@ void TZip::ReadOldArchive() {
         entry.Key = oldName_;
         entry.State = esKept;
         entry.Size = oldHeader_.compressedSize;
-        entry.OldOffset = oldHeader_.localHeaderOffset;
+        entry.OldOffset = oldHeader_.localHeaderOffset + oldShift_;
         entry.DateTime = oldHeader_.dosDateTime();
         entry.Attributes = oldHeader_.externalAttributes;
         entry.Header = oldHeader_;
@@ -246,6 +283,9 @@ void TZip::ReadOldArchive() {
         entry.Comment = oldComment_;
         entries_.append(std::move(entry));
     }
+    if (oldPosition_ != oldCentralEnd_ || number % 0x10000 != oldEntries_ % 0x10000)
+        RefuseUpdate("its central directory is damaged (" + std::to_string(number) + " of " +
+                     std::to_string(oldEntries_) + " records readable)");
 }
 
 void TZip::Finish() {
@@ -270,7 +310,11 @@ void TZip::Finish() {
         ++count;
     }
     const std::uint64_t centralSize = temp_->position() - centralOffset;
-    if (count > kMaxMembers || centralOffset > kMax32 || centralSize > kMax32) RaiseError(kMsgWriteError, archiveFile_);
+    if (count > kMaxMembers)
+        RaiseError(kMsgWriteError, archiveFile_,
+                   beyondLimit("The member count of " + archiveFile_ + " (" + std::to_string(count) + ")", "65535"));
+    if (centralOffset > kMax32 || centralSize > kMax32)
+        RaiseError(kMsgWriteError, archiveFile_, beyondLimit("The archive " + archiveFile_, kSizeLimit));
     EndRecord end;
     end.entriesOnDisk = end.totalEntries = static_cast<std::uint16_t>(count);
     end.centralDirectorySize = static_cast<std::uint32_t>(centralSize);

@@ -39,17 +39,32 @@ TEST(HostileNames, StayInsideTheTargetFolder) {
         {.name = "..\\..\\d.txt", .data = "5"}, {.name = "ok/./e.txt", .data = "6"},
         {.name = "..", .data = "7"},            {.name = "x/..", .data = "8"},
         {.name = ".", .data = "9"},             {.name = "sub//f.txt", .data = "10"},
+        {.name = "C:g.txt", .data = "11"},
     };
     ziptest::writeFile((root / "names.zip").string(), assemble(members));
     fs::create_directories(root / "deep" / "out");
     const Extraction run((root / "names.zip").string(), (root / "deep" / "out").string());
 
+    // A drive or a root is dropped and its folders kept; "." is dropped; a name that climbs keeps
+    // only its file-name part.
     EXPECT_EQ(allPaths(root / "deep"),
-              (std::vector<std::string>{"out", "out/b.txt", "out/c.txt", "out/d.txt", "out/e.txt", "out/evil.txt",
-                                        "out/evil2.txt", "out/sub", "out/sub/f.txt"}));
-    EXPECT_EQ(allPaths(root), (std::vector<std::string>{"deep", "deep/out", "deep/out/b.txt", "deep/out/c.txt",
-                                                        "deep/out/d.txt", "deep/out/e.txt", "deep/out/evil.txt",
-                                                        "deep/out/evil2.txt", "deep/out/sub", "deep/out/sub/f.txt",
+              (std::vector<std::string>{"out", "out/abs", "out/abs/evil2.txt", "out/b.txt", "out/d.txt",
+                                        "out/evil.txt", "out/g.txt", "out/ok", "out/ok/e.txt", "out/sub",
+                                        "out/sub/f.txt", "out/x", "out/x/c.txt"}));
+    EXPECT_EQ(allPaths(root), (std::vector<std::string>{"deep",
+                                                        "deep/out",
+                                                        "deep/out/abs",
+                                                        "deep/out/abs/evil2.txt",
+                                                        "deep/out/b.txt",
+                                                        "deep/out/d.txt",
+                                                        "deep/out/evil.txt",
+                                                        "deep/out/g.txt",
+                                                        "deep/out/ok",
+                                                        "deep/out/ok/e.txt",
+                                                        "deep/out/sub",
+                                                        "deep/out/sub/f.txt",
+                                                        "deep/out/x",
+                                                        "deep/out/x/c.txt",
                                                         "names.zip"}));
     // The unusable names are skipped with a warning that names them.
     std::vector<std::string> skipped;

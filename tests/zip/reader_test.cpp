@@ -48,14 +48,31 @@ struct PeerCase {
     const char* password;
 };
 
+// Modes: file, file64 (ZIP64 records for every member), stream (to an unseekable pipe),
+// stream64 (ZIP64 data descriptors), stored (streamed, stored members).
 const char* const kPythonWriter = R"(
 import sys, zipfile, os
-stream = open(sys.argv[1], 'wb') if sys.argv[2] == 'file' else sys.stdout.buffer
-with zipfile.ZipFile(stream, 'w', zipfile.ZIP_DEFLATED) as z:
+mode = sys.argv[2]
+stream = open(sys.argv[1], 'wb') if mode.startswith('file') else sys.stdout.buffer
+method = zipfile.ZIP_STORED if mode == 'stored' else zipfile.ZIP_DEFLATED
+with zipfile.ZipFile(stream, 'w', method) as z:
     for root, dirs, files in os.walk('.'):
         for f in sorted(files):
             path = os.path.join(root, f)[2:]
-            z.write(path, path)
+            if mode.endswith('64'):
+                info = zipfile.ZipInfo.from_file(path, path)
+                info.compress_type = method
+                with open(path, 'rb') as src, z.open(info, 'w', force_zip64=True) as dst:
+                    dst.write(src.read())
+            else:
+                z.write(path, path)
+)";
+
+// Cuts an archive before its central directory.
+const char* const kCutCentral = R"(
+import sys
+data = open(sys.argv[1], 'rb').read()
+open(sys.argv[1], 'wb').write(data[:data.index(b'PK\x01\x02')])
 )";
 
 const PeerCase kPeers[] = {
@@ -67,6 +84,19 @@ const PeerCase kPeers[] = {
     {"SevenZip", "7z", "SEVENZIP a -tzip ARCH . -bd -bso0", nullptr},
     {"PythonFile", "python3", "python3 ../writer.py ARCH file", nullptr},
     {"PythonStream", "python3", "python3 ../writer.py - stream | cat > ARCH", nullptr},
+    // ZIP64 records and extra fields.
+    {"InfoZipZip64", "zip", "zip -qr -fz ARCH .", nullptr},
+    {"InfoZipZip64Pipe", "zip", "zip -qr -fz - . | cat > ARCH", nullptr},
+    {"PythonFileZip64", "python3", "python3 ../writer.py ARCH file64", nullptr},
+    // Streamed members (data descriptors) found by the walk of local headers: the central
+    // directory is cut off.
+    {"InfoZipPipeNoCentral", "zip", "zip -qr - . | cat > ARCH && python3 ../cut.py ARCH", nullptr},
+    {"InfoZipZip64PipeNoCentral", "zip", "zip -qr -fz - . | cat > ARCH && python3 ../cut.py ARCH", nullptr},
+    {"PythonStreamNoCentral", "python3", "python3 ../writer.py - stream | cat > ARCH && python3 ../cut.py ARCH", nullptr},
+    {"PythonStream64NoCentral", "python3", "python3 ../writer.py - stream64 | cat > ARCH && python3 ../cut.py ARCH", nullptr},
+    {"PythonStoredStreamNoCentral", "python3", "python3 ../writer.py - stored | cat > ARCH && python3 ../cut.py ARCH",
+     nullptr},
+    {"InfoZipEncryptedPipeNoCentral", "zip", "zip -qr -P secret - . | cat > ARCH && python3 ../cut.py ARCH", "secret"},
 };
 
 class PeerArchives : public ::testing::TestWithParam<PeerCase> {};
@@ -81,6 +111,7 @@ TEST_P(PeerArchives, ExtractToTheSourceFiles) {
     const fs::path root(temp.path());
     writeTree(root / "src", sourceFiles());
     ziptest::writeFile((root / "writer.py").string(), kPythonWriter);
+    ziptest::writeFile((root / "cut.py").string(), kCutCentral);
     const std::string archive = (root / "peer.zip").string();
     std::string command = peer.command;
     command.replace(command.find("ARCH"), 4, quote(archive));
@@ -248,20 +279,28 @@ TEST(Members, UnsupportedMethodsAndDamageAreRecorded) {
     const std::vector<Member> members = {{.name = "m9.bin", .data = "abc", .method = 9, .packed = "zzz"},
                                          {.name = "m12.bin", .data = "abc", .method = 12, .packed = "zzz"},
                                          {.name = "bad.txt", .data = text, .method = 8, .packed = damaged},
-                                         {.name = "good.txt", .data = "fine"}};
+                                         {.name = "good.txt", .data = "fine"},
+                                         {.name = "aes.bin", .data = "abc", .method = 99, .flag = 1, .packed = "zzz"}};
     ziptest::writeFile(temp.path() + "/m.zip", assemble(members));
     const Extraction run(temp.path() + "/m.zip", temp.path() + "/out");
-    EXPECT_EQ(run.count, 4u);
+    EXPECT_EQ(run.count, 5u);
+    EXPECT_EQ(run.reader.FilesWritten(), 1u);  // only good.txt came out whole
     const auto files = readTree(temp.path() + "/out");
+    EXPECT_EQ(files.count("aes.bin"), 0u);
     EXPECT_EQ(files.at("m9.bin"), "");
     EXPECT_EQ(files.at("m12.bin"), "");
     EXPECT_EQ(files.at("good.txt"), "fine");
     EXPECT_TRUE(files.at("bad.txt") == text.substr(0, 100000));
 
     const auto& problems = run.reader.Problems();
-    ASSERT_EQ(problems.size(), 6u);
+    ASSERT_EQ(problems.size(), 7u);
     EXPECT_EQ(problems[0].Number, zip::kMsgUnsupportedMethod);
     EXPECT_EQ(problems[0].File, "m9.bin");
+    EXPECT_EQ(problems[0].Text, "Unsupported compression method 9 (Deflate64)");
+    EXPECT_EQ(problems[2].Text, "Unsupported compression method 12 (bzip2)");
+    EXPECT_EQ(problems[6].Number, zip::kMsgUnsupportedMethod);
+    EXPECT_EQ(problems[6].Text, "Unsupported compression method 99 (AES encryption)");
+    EXPECT_EQ(problems[6].File, "aes.bin");
     EXPECT_EQ(problems[1].Number, zip::kMsgCrcFailed);
     EXPECT_EQ(problems[2].Number, zip::kMsgUnsupportedMethod);
     EXPECT_EQ(problems[4].Number, zip::kMsgBadBlock);

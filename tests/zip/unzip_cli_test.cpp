@@ -56,9 +56,15 @@ TEST(UnzipCommand, CountProblemsAndExitCodes) {
     const std::string archive = quote(temp.path() + "/e.zip");
 
     const auto locked = cli("unzip " + archive + " " + quote(temp.path() + "/o1"), temp.path());
+    // The count is of files written; the problem says in plain words what is missing, and for which member.
     EXPECT_EQ(locked.status, 3);
-    EXPECT_EQ(locked.out, "2\n");
-    EXPECT_EQ(locked.err, "warning 25270 Required event not assigned: s.txt\n");
+    EXPECT_EQ(locked.out, "1\n");
+    EXPECT_EQ(locked.err, "warning 25270 Password missing: this member is encrypted and no password was given: s.txt\n");
+
+    const auto wrong = cli("unzip --password nope " + archive + " " + quote(temp.path() + "/o5"), temp.path());
+    EXPECT_EQ(wrong.status, 3);
+    EXPECT_EQ(wrong.out, "1\n");
+    EXPECT_EQ(wrong.err, "warning 25270 Wrong password: no password given opens this encrypted member: s.txt\n");
     EXPECT_EQ(readTree(temp.path() + "/o1"), (std::map<std::string, std::string>{{"p.txt", "plain"}}));
 
     const auto open = cli("unzip --password nope --password pw " + archive + " " + quote(temp.path() + "/o2"), temp.path());
@@ -74,6 +80,19 @@ TEST(UnzipCommand, CountProblemsAndExitCodes) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.out, "");
     EXPECT_EQ(refused.err, "skarvel-cli: Invalid or unsupported archive type for this operation\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CliHelp, EachVerbListsItsExitCodes) {
+    for (const std::string verb : {"zip", "ls", "unzip"}) {
+        const auto r = ziptest::runCommand(std::string(SKARVEL_CLI) + " " + verb + " --help");
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.output.find("Exit codes: 0 "), std::string::npos) << verb << ": " << r.output;
+        EXPECT_NE(r.output.find("2 usage error"), std::string::npos) << verb;
+    }
 }
 
 }  // namespace

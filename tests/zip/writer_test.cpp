@@ -559,3 +559,24 @@ TEST_F(WriterTest, CliZipPrintsCountAndReportsFailure) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("skarvel-cli: Error writing to file"), std::string::npos) << r.output;
 }
+
+// skarvel-cli zip: a pattern that also matches folders takes the files and passes over the
+// folders; with --recurse the files of the subfolders come too.
+TEST_F(WriterTest, CliZipPatternPassesOverFolders) {
+    const std::string folder = dir.path() + "/src";
+    platform::createFolders(folder + "/sub");
+    ziptest::writeFile(folder + "/x.txt", "x");
+    ziptest::writeFile(folder + "/y.txt", "y");
+    ziptest::writeFile(folder + "/sub/z.txt", "z");
+    for (const auto& [options, names] :
+         std::vector<std::pair<std::string, std::vector<std::string>>>{{"", {"x.txt", "y.txt"}},
+                                                                       {"--recurse ", {"x.txt", "y.txt", "z.txt"}}}) {
+        const std::string archive = dir.path() + "/p" + std::to_string(names.size()) + ".nth";
+        const auto r = runCommand(std::string(SKARVEL_CLI) + " zip " + options + quote(archive) + " " + quote(folder + "/*"));
+        EXPECT_EQ(r.status, 0) << r.output;
+        std::vector<std::string> stored;
+        for (const auto& member : parseArchive(readFile(archive))) stored.push_back(member.name);
+        std::sort(stored.begin(), stored.end());
+        EXPECT_EQ(stored, names);
+    }
+}
