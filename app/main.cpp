@@ -4,11 +4,14 @@
 #include <QIcon>
 #include <QScreen>
 
+#include <cstdio>
+#include <new>
+
 #include "app/fileops.h"
 #include "app/mainwindow.h"
 #include "platform/pending.h"
 
-int main(int argc, char** argv) {
+static int runEditor(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skarvel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Skarvel"));
@@ -30,4 +33,14 @@ int main(int argc, char** argv) {
     const int result = application.exec();
     platform::setPendingMessagesHook(nullptr);
     return result;
+}
+
+int main(int argc, char** argv) {
+    // Handlers show their own failures; running out of memory anywhere else ends the editor.
+    try {
+        return runEditor(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("skarvel: Out of memory\n", stderr);
+        return 1;
+    }
 }

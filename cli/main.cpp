@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <iostream>
+#include <new>
 
 #include "cli/common.h"
 #include "platform/errors.h"
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
     } catch (const cli::ExitCode& e) {
         return e.code;
     } catch (const platform::EAbort&) {
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "skarvel-cli: Out of memory\n";
         return 1;
     } catch (const std::exception& e) {
         std::cerr << "skarvel-cli: " << e.what() << '\n';

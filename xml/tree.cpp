@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 
 #include "platform/errors.h"
 #include "xml/casefold.h"
@@ -42,13 +43,19 @@ std::string commentText(std::string_view part) {
 }  // namespace
 
 TXMLItem::~TXMLItem() {
-    // Flatten the subtree so that destroying deep nesting needs no deep recursion.
-    std::vector<std::unique_ptr<TXMLItem>> pending = std::move(Items);
-    while (!pending.empty()) {
-        std::unique_ptr<TXMLItem> item = std::move(pending.back());
-        pending.pop_back();
-        for (auto& child : item->Items) pending.push_back(std::move(child));
-        item->Items.clear();
+    // Post-order walk through the Parent links: each leaf is removed from its parent's list, so
+    // deep nesting needs no recursion and nothing is allocated (this may run while the stack
+    // unwinds from std::bad_alloc).
+    TXMLItem* item = this;
+    for (;;) {
+        if (!item->Items.empty()) {
+            item = item->Items.back().get();
+            continue;
+        }
+        if (item == this) break;
+        TXMLItem* parent = item->Parent;
+        parent->Items.pop_back();  // destroys `item`, which holds no children any more
+        item = parent;
     }
 }
 
@@ -61,13 +68,15 @@ std::string TXMLItem::AttributeValue(std::string_view name) const {
 TQXMLParser::TQXMLParser()
     : scanner_(std::make_unique<TXmlParser>()), root_(std::make_unique<TXMLItem>(xiRoot, nullptr, std::string())) {}
 
-TQXMLParser::~TQXMLParser() { Clear(); }
+TQXMLParser::~TQXMLParser() = default;
 
 void TQXMLParser::Clear() {
-    root_ = std::make_unique<TXMLItem>(xiRoot, nullptr, std::string());
-    declarationText_.clear();
-    doctypeText_.clear();
-    sourceText_.clear();
+    // Empties the root in place: clearing allocates nothing.
+    root_->Items.clear();
+    root_->Content.clear();
+    std::string().swap(declarationText_);
+    std::string().swap(doctypeText_);
+    std::string().swap(sourceText_);
 }
 
 void TQXMLParser::LoadFromFile(const std::string& fileName) {
@@ -85,7 +94,7 @@ void TQXMLParser::LoadFromText(std::string text) {
 void TQXMLParser::Parse() {
     TXmlParser& scanner = *scanner_;
     scanner.SetNativeDecoding(NativeDecoding);
-    scanner.AssignText(sourceText_);
+    if (!scanner.AssignText(sourceText_)) throw std::bad_alloc();
     scanner.Rewind();
 
     // One entry per open nesting level: its item and the item most recently created at it.
