@@ -33,16 +33,10 @@ const char* itemKindName(TXMLItemKind kind) {
     return kind <= xiInstruction ? kNames[kind] : "xiRoot";
 }
 
-// The file's bytes, read as LoadFromFile reads them.
-std::string loadText(const std::string& file) {
-    TQXMLParser loader;
-    loader.LoadFromFile(file);
-    return loader.SourceText();
-}
-
+// Hands the file to the scanner without a copy: parts and dtd stream over it, no tree is built.
 void scanWhole(TXmlParser& scanner, const XmlOptions& options) {
     scanner.SetNativeDecoding(options.native);
-    scanner.AssignText(loadText(options.file));
+    scanner.TakeText(ReadXmlFile(options.file));
     scanner.Rewind();
 }
 

@@ -95,6 +95,15 @@ bool TXmlParser::AssignText(std::string_view text) {
     return true;
 }
 
+bool TXmlParser::TakeText(std::string&& text) {
+    ResetDocument();
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    doc_ = std::move(text);
+    expansionBudget_ = expansionBudgetFor(doc_.size());
+    return true;
+}
+
 void TXmlParser::ResetDocument() {
     clearEntities();
     std::string().swap(doc_);

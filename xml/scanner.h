@@ -76,6 +76,8 @@ public:
     // Resets the document and copies `text` up to its first zero byte. False (and an empty
     // scanner) only when the copy cannot be allocated.
     bool AssignText(std::string_view text);
+    // AssignText without the copy: takes over the buffer of `text`.
+    bool TakeText(std::string&& text);
     // Frees the text and empties the document properties, the DTD tables and the current lists.
     void ResetDocument();
     // Goes back to before the first part; the DTD tables and document properties stay.

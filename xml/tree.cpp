@@ -1,28 +1,27 @@
 #include "xml/tree.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <new>
 
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "xml/casefold.h"
 
 namespace xml {
-namespace {
 
-// Reads a whole regular file; throws the errors LoadFromFile promises.
-std::string readWholeFile(const std::string& fileName) {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+std::string ReadXmlFile(const std::string& fileName) {
+    std::uint64_t size = 0;
+    const int fd = platform::openRegularFile(fileName, &size);
     if (fd < 0) throw platform::EFOpenError(fileName);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    std::string text;
+    try {
+        text.resize(static_cast<size_t>(size));
+    } catch (...) {
         ::close(fd);
-        throw platform::EFOpenError(fileName);
+        throw;
     }
-    std::string text(static_cast<size_t>(info.st_size), '\0');
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
@@ -34,6 +33,8 @@ std::string readWholeFile(const std::string& fileName) {
     if (done < text.size()) throw platform::EReadError();
     return text;
 }
+
+namespace {
 
 // The comment's text: from the fifth character of the part to the fourth-last.
 std::string commentText(std::string_view part) {
@@ -81,7 +82,7 @@ void TQXMLParser::Clear() {
 
 void TQXMLParser::LoadFromFile(const std::string& fileName) {
     Clear();
-    sourceText_ = readWholeFile(fileName);
+    sourceText_ = ReadXmlFile(fileName);
     Parse();
 }
 
