@@ -128,23 +128,23 @@ std::string itemHead(const TXMLItem& item) {
     return out + "],\"items\":[";
 }
 
-// The tree as JSON, written without recursion so that deep nesting cannot exhaust the stack.
-std::string treeJson(const TXMLItem& root) {
-    std::string out = itemHead(root);
+// Writes the tree as JSON as it walks it, without recursion so that deep nesting cannot exhaust
+// the stack, and without holding the whole text.
+void writeTreeJson(std::ostream& out, const TXMLItem& root) {
+    out << itemHead(root);
     std::vector<std::pair<const TXMLItem*, size_t>> stack{{&root, 0}};
     while (!stack.empty()) {
         auto& [item, index] = stack.back();
         if (index == item->Items.size()) {
-            out += "]}";
+            out << "]}";
             stack.pop_back();
             continue;
         }
-        if (index > 0) out += ',';
+        if (index > 0) out << ',';
         const TXMLItem* child = item->Items[index++].get();
-        out += itemHead(*child);
+        out << itemHead(*child);
         stack.push_back({child, 0});
     }
-    return out;
 }
 
 void printTree(const XmlOptions& options) {
@@ -152,7 +152,9 @@ void printTree(const XmlOptions& options) {
     parser.NativeDecoding = options.native;
     parser.LoadFromFile(options.file);
     std::cout << "{\"declaration\":" << jsonString(parser.DeclarationText())
-              << ",\"doctype\":" << jsonString(parser.DoctypeText()) << ",\"root\":" << treeJson(parser.Root()) << "}\n";
+              << ",\"doctype\":" << jsonString(parser.DoctypeText()) << ",\"root\":";
+    writeTreeJson(std::cout, parser.Root());
+    std::cout << "}\n";
 }
 
 void printFind(const XmlOptions& options) {
