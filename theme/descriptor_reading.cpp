@@ -65,7 +65,7 @@ private:
     // The file `src` names in the unpack folder; none (and a note) when it lies outside.
     std::optional<std::string> pathOf(const xml::TXMLItem& child) {
         const std::string src = child.AttributeValue("src");
-        auto path = findInUnpackFolder(folder_, src);
+        auto path = findInUnpackFolder(folder_, src, &listings_);
         if (!path && outside_) outside_->push_back(quotedInput(src));
         return path;
     }
@@ -87,6 +87,7 @@ private:
     const std::string& folder_;
     ThemeView& view_;
     std::vector<std::string>* outside_;
+    FolderListings listings_;
 };
 
 }  // namespace

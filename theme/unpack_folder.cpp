@@ -128,16 +128,27 @@ bool exists(const std::string& path) {
 }
 
 // The first name in byte order of the folder that equals `component` ignoring letter case.
-std::optional<std::string> matchIgnoringCase(const std::string& folder, std::string_view component) {
-    std::optional<std::string> best;
-    for (const auto& entry : listEntries(folder))
-        if (xml::SameTextNoCase(entry.name, component) && (!best || entry.name < *best)) best = entry.name;
-    return best;
+std::optional<std::string> matchIgnoringCase(const std::vector<std::string>& names, std::string_view component) {
+    for (const auto& name : names)
+        if (xml::SameTextNoCase(name, component)) return name;
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<std::string> findInUnpackFolder(const std::string& unpackFolder, std::string_view name) {
+const std::vector<std::string>& FolderListings::namesIn(const std::string& folder) {
+    auto [at, added] = names_.try_emplace(folder);
+    if (added) {
+        for (const auto& entry : listEntries(folder)) at->second.push_back(entry.name);
+        std::sort(at->second.begin(), at->second.end());
+    }
+    return at->second;
+}
+
+std::optional<std::string> findInUnpackFolder(const std::string& unpackFolder, std::string_view name,
+                                              FolderListings* listings) {
+    FolderListings ownListings;
+    if (!listings) listings = &ownListings;
     const auto components = componentsOf(name);
     if (climbsOut(components)) return std::nullopt;
     const std::string exact = unpackFolder + std::string(name);
@@ -158,7 +169,7 @@ std::optional<std::string> findInUnpackFolder(const std::string& unpackFolder, s
         const std::string folder = pathOf();
         if (exists(folder + std::string(component))) {
             found.emplace_back(component);
-        } else if (auto match = matchIgnoringCase(folder, component)) {
+        } else if (auto match = matchIgnoringCase(listings->namesIn(folder), component)) {
             found.push_back(std::move(*match));
         } else {
             return exact;  // nothing matches: the name as written, for the reader to report
