@@ -5,6 +5,9 @@
 #include <QIcon>
 #include <QScreen>
 
+#include <cstdio>
+#include <new>
+
 #include "app/fileops.h"
 #include "app/mainwindow.h"
 #include "platform/pending.h"
@@ -31,9 +34,7 @@ bool asksOnlyForText(int argc, char** argv) {
     return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runEditor(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(SKARVEL_VERSION));
     QCommandLineParser parser;
     describeCommandLine(parser);
@@ -63,4 +64,16 @@ int main(int argc, char** argv) {
     const int result = application.exec();
     platform::setPendingMessagesHook(nullptr);
     return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Handlers show their own failures; running out of memory anywhere else ends the editor.
+    try {
+        return runEditor(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("skarvel: Out of memory\n", stderr);
+        return 1;
+    }
 }

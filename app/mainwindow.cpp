@@ -308,6 +308,8 @@ void TfmMain::runHandler(const std::function<void()>& handler) {
         handler();
     } catch (const platform::EAbort&) {
         // a silent abort ends the handler without a message
+    } catch (const std::bad_alloc&) {
+        ShowError(QStringLiteral("Out of memory"));
     } catch (const std::exception& error) {
         ShowError(QString::fromUtf8(error.what()));
     } catch (...) {

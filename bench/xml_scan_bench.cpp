@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/tempfile.h"
+#include "run_tool.h"
 #include "xml/scanner.h"
 
 namespace {
@@ -81,6 +82,80 @@ double xmlwfOnce(const std::string& path, int& status) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Ten levels of ten references down to the one-letter entity a: a 400-byte document that spends
+// the whole expansion budget.
+std::string budgetSpender() {
+    std::string doc = "<!DOCTYPE r [<!ENTITY a 'x'>";
+    for (char level = 'b'; level <= 'j'; ++level) {
+        doc += std::string("<!ENTITY ") + level + " '";
+        for (int i = 0; i < 10; ++i) doc += std::string("&") + static_cast<char>(level - 1) + ";";
+        doc += "'>";
+    }
+    return doc + "]><r>&j;</r>";
+}
+
+double secondsToScan(const std::string& text) {
+    const auto start = std::chrono::steady_clock::now();
+    xml::TXmlParser scanner;
+    scanner.AssignText(text);
+    scanner.Rewind();
+    while (scanner.NextPart()) {
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// skarvel-cli xml dtd, parts and tree on the document as whole processes, against xmlwf: the best
+// time of each and its peak memory in units of the document's size.
+void measureCommands(const std::string& path, double documentMiB, int rounds, const std::string& peakFile) {
+    struct Tool {
+        const char* name;
+        std::vector<std::string> argv;
+        double target;  // peak memory, times the document
+        double best = 1e9;
+        long peakKiB = 0;
+    };
+    Tool tools[] = {
+        {"xmlwf", {"xmlwf", path}, 0},
+        {"xml dtd", {SKARVEL_CLI, "xml", "dtd", path}, 1.5},
+        {"xml parts", {SKARVEL_CLI, "xml", "parts", path}, 1.5},
+        {"xml tree", {SKARVEL_CLI, "xml", "tree", path}, 4.0},
+    };
+    for (int round = 0; round < rounds; ++round)
+        for (Tool& tool : tools) {
+            const bench::RunResult run = bench::runTool(tool.argv, peakFile);
+            if (run.status != 0) std::fprintf(stderr, "%s failed (exit %d)\n", tool.name, run.status);
+            tool.best = std::min(tool.best, run.seconds);
+            tool.peakKiB = std::max(tool.peakKiB, run.peakKiB);
+        }
+    for (const Tool& tool : tools) {
+        const double times = static_cast<double>(tool.peakKiB) / 1024 / documentMiB;
+        std::printf("%-10s %.3f s, peak %.0f MiB = %.2f x the document", tool.name, tool.best,
+                    static_cast<double>(tool.peakKiB) / 1024, times);
+        if (tool.target > 0) std::printf(" (target <= %.1f)", tool.target);
+        std::printf("\n");
+    }
+    std::printf("ratio xml dtd / xmlwf: %.2f (target <= 1.5)\n", tools[1].best / tools[0].best);
+}
+
+// Spending the whole expansion budget against xmlwf reading a plain document of the budget's size.
+void measureExpansion(const std::string& folder, int rounds) {
+    const std::string plainPath = folder + "/plain.xml";
+    std::string plain = "<r>";
+    while (plain.size() < xml::kMinExpansionBudget) plain += "plain text of a document, line after line\n";
+    plain += "</r>\n";
+    std::ofstream(plainPath, std::ios::binary) << plain;
+    const std::string spender = budgetSpender();
+    double bestSpend = 1e9, bestXmlwf = 1e9;
+    for (int round = 0; round < rounds; ++round) {
+        int status = 0;
+        bestSpend = std::min(bestSpend, secondsToScan(spender));
+        bestXmlwf = std::min(bestXmlwf, xmlwfOnce(plainPath, status));
+    }
+    std::printf("expansion budget spent by a %zu-byte document: %.3f s; xmlwf on %.0f MiB of plain text: %.3f s\n",
+                spender.size(), bestSpend, static_cast<double>(plain.size()) / (1 << 20), bestXmlwf);
+    std::printf("ratio budget / xmlwf: %.2f (target <= 3)\n", bestSpend / bestXmlwf);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -119,5 +194,7 @@ int main(int argc, char** argv) {
     }
     std::printf("best: TXmlParser %.3f s, xmlwf %.3f s\n", bestScan, bestXmlwf);
     std::printf("ratio TXmlParser / xmlwf: %.2f (target <= 1.5)\n", bestScan / bestXmlwf);
+    measureCommands(path, static_cast<double>(kDocumentSize) / (1 << 20), rounds, folder.path() + "/peak");
+    measureExpansion(folder.path(), rounds);
     return 0;
 }

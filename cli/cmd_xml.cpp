@@ -33,16 +33,10 @@ const char* itemKindName(TXMLItemKind kind) {
     return kind <= xiInstruction ? kNames[kind] : "xiRoot";
 }
 
-// The file's bytes, read as LoadFromFile reads them.
-std::string loadText(const std::string& file) {
-    TQXMLParser loader;
-    loader.LoadFromFile(file);
-    return loader.SourceText();
-}
-
+// Hands the file to the scanner without a copy: parts and dtd stream over it, no tree is built.
 void scanWhole(TXmlParser& scanner, const XmlOptions& options) {
     scanner.SetNativeDecoding(options.native);
-    scanner.AssignText(loadText(options.file));
+    scanner.TakeText(ReadXmlFile(options.file));
     scanner.Rewind();
 }
 
@@ -134,23 +128,23 @@ std::string itemHead(const TXMLItem& item) {
     return out + "],\"items\":[";
 }
 
-// The tree as JSON, written without recursion so that deep nesting cannot exhaust the stack.
-std::string treeJson(const TXMLItem& root) {
-    std::string out = itemHead(root);
+// Writes the tree as JSON as it walks it, without recursion so that deep nesting cannot exhaust
+// the stack, and without holding the whole text.
+void writeTreeJson(std::ostream& out, const TXMLItem& root) {
+    out << itemHead(root);
     std::vector<std::pair<const TXMLItem*, size_t>> stack{{&root, 0}};
     while (!stack.empty()) {
         auto& [item, index] = stack.back();
         if (index == item->Items.size()) {
-            out += "]}";
+            out << "]}";
             stack.pop_back();
             continue;
         }
-        if (index > 0) out += ',';
+        if (index > 0) out << ',';
         const TXMLItem* child = item->Items[index++].get();
-        out += itemHead(*child);
+        out << itemHead(*child);
         stack.push_back({child, 0});
     }
-    return out;
 }
 
 void printTree(const XmlOptions& options) {
@@ -158,7 +152,9 @@ void printTree(const XmlOptions& options) {
     parser.NativeDecoding = options.native;
     parser.LoadFromFile(options.file);
     std::cout << "{\"declaration\":" << jsonString(parser.DeclarationText())
-              << ",\"doctype\":" << jsonString(parser.DoctypeText()) << ",\"root\":" << treeJson(parser.Root()) << "}\n";
+              << ",\"doctype\":" << jsonString(parser.DoctypeText()) << ",\"root\":";
+    writeTreeJson(std::cout, parser.Root());
+    std::cout << "}\n";
 }
 
 void printFind(const XmlOptions& options) {

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <iostream>
+#include <new>
 
 #include "cli/common.h"
 #include "platform/errors.h"
@@ -30,6 +31,9 @@ int cli::runCommands(int argc, char** argv, const PictureCommands& pictureComman
     } catch (const cli::ExitCode& e) {
         return e.code;
     } catch (const platform::EAbort&) {
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "skarvel-cli: Out of memory\n";
         return 1;
     } catch (const std::exception& e) {
         std::cerr << "skarvel-cli: " << e.what() << '\n';

@@ -3,6 +3,7 @@
 
 #include "picture/decoders.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 
 #include <array>
 #include <cctype>
@@ -60,15 +61,15 @@ private:
 // The whole file, or EFOpenError when it cannot be opened or is no regular file.
 QByteArray readPictureFile(const std::string& fileName)
 {
-    FileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat info {};
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    std::uint64_t size = 0;
+    FileHandle file(platform::openRegularFile(fileName, &size));
+    if (file.get() < 0)
         throw platform::EFOpenError(fileName);
-    if (info.st_size > kMaxPictureFileBytes)
+    if (size > std::uint64_t(kMaxPictureFileBytes))
         throw platform::Error("Picture file is too large: " + fileName);
 
     QByteArray bytes;
-    bytes.resize(qsizetype(info.st_size));
+    bytes.resize(qsizetype(size));
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t got = ::read(file.get(), bytes.data() + done, size_t(bytes.size() - done));

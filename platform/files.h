@@ -59,6 +59,11 @@ std::string absolutePath(std::string_view path);
 // The folder of the running executable, with a trailing "/".
 std::string programFolder();
 
+// Opens a regular file for reading, never blocking on a FIFO or a device: such files, folders
+// and missing files give -1. On success the descriptor reads in blocking mode and `size` (when
+// given) holds the file's size.
+int openRegularFile(const std::string& path, std::uint64_t* size = nullptr);
+
 // Creates a folder and its parents; returns false on failure.
 bool createFolders(const std::string& path);
 // Deletes a file or a symbolic link (never its target); returns false on failure.

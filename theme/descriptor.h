@@ -43,9 +43,18 @@ Descriptor composeDescriptor(const ThemeView& view);
 std::string storedName(std::string_view path);
 
 // Reads a theme from a descriptor's item tree into `view`: the first `theme` element of the tree
-// (none: nothing changes), its direct children by name, paths built as `unpackFolder` + src.
-// Every picture path is followed by view.reloadPicture(tag); the first failure propagates and
-// ends the reading.
-void interpretDescriptor(const xml::TQXMLParser& tree, const std::string& unpackFolder, ThemeView& view);
+// (none: nothing changes), its direct children by name, paths built as `unpackFolder` + src, or
+// the file whose name matches src ignoring letter case when that one is missing
+// (findInUnpackFolder). A src that climbs out of the unpack folder fills no field; it is added
+// to `outside` (quoted by quotedInput) and the reading goes on. Every picture path is followed
+// by view.reloadPicture(tag); the first failure propagates and ends the reading, its message
+// quoting at most kMaxQuotedInput characters of src.
+void interpretDescriptor(const xml::TQXMLParser& tree, const std::string& unpackFolder, ThemeView& view,
+                         std::vector<std::string>* outside = nullptr);
+
+// Messages quote at most this many characters of a text read from a package.
+constexpr size_t kMaxQuotedInput = 200;
+// The text, cut to kMaxQuotedInput characters with "…" after a cut.
+std::string quotedInput(std::string_view text);
 
 }  // namespace theme

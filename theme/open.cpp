@@ -29,6 +29,10 @@ std::vector<PackageProblem> problemsOf(const zip::TUnZIP& reader) {
 
 }  // namespace
 
+void OpenWorkflow::addOutsideNames(const std::vector<std::string>& names) {
+    for (const auto& name : names) problems_.push_back({0, std::string(kOutsideUnpackFolder), name});
+}
+
 bool OpenWorkflow::run(const std::string& package, const std::string& chosenFolder, ThemeView& view) {
     problems_.clear();
     unpackFolder_ = unpackFolderFor(chosenFolder);
@@ -63,8 +67,15 @@ bool OpenWorkflow::run(const std::string& package, const std::string& chosenFold
         // Windows-1251 bytes older tools wrote.
         xml::TQXMLParser parser;
         parser.NativeDecoding = true;
-        parser.LoadFromFile(unpackFolder_ + std::string(kDescriptorName));
-        interpretDescriptor(parser, unpackFolder_, view);
+        parser.LoadFromFile(*findInUnpackFolder(unpackFolder_, kDescriptorName));
+        std::vector<std::string> outside;
+        try {
+            interpretDescriptor(parser, unpackFolder_, view, &outside);
+        } catch (...) {
+            addOutsideNames(outside);
+            throw;
+        }
+        addOutsideNames(outside);
     } catch (...) {
         view.updatePreview();
         throw;

@@ -9,6 +9,7 @@
 // a failure.
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "theme/fields.h"
@@ -21,6 +22,9 @@ struct PackageProblem {
     std::string text;    // its message
     std::string member;  // the member concerned (may be empty)
 };
+
+// The problem listed for a descriptor name that climbs out of the unpack folder.
+constexpr std::string_view kOutsideUnpackFolder = "File name leaves the unpack folder";
 
 class OpenWorkflow {
 public:
@@ -36,6 +40,8 @@ public:
     const std::vector<PackageProblem>& problems() const { return problems_; }
 
 private:
+    void addOutsideNames(const std::vector<std::string>& names);
+
     std::string unpackFolder_;
     std::vector<PackageProblem> problems_;
 };

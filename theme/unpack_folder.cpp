@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "platform/files.h"
+#include "xml/casefold.h"
 
 namespace theme {
 
@@ -94,6 +96,89 @@ void emptyFolder(const std::string& folder, const std::string& keep) {
     // A link standing for the unpack folder itself is followed once, as a path the user chose.
     if (!S_ISDIR(info.st_mode) && !platform::folderExists(folder)) return;
     emptyFolderTree(folder, KeptFile(keep));
+}
+
+namespace {
+
+std::vector<std::string_view> componentsOf(std::string_view name) {
+    std::vector<std::string_view> components;
+    size_t start = 0;
+    for (;;) {
+        const size_t slash = name.find('/', start);
+        components.push_back(name.substr(start, slash == std::string_view::npos ? slash : slash - start));
+        if (slash == std::string_view::npos) return components;
+        start = slash + 1;
+    }
+}
+
+// Whether the ".." components of a name climb above the folder it is read in.
+bool climbsOut(const std::vector<std::string_view>& components) {
+    long depth = 0;
+    for (std::string_view component : components) {
+        if (component.empty() || component == ".") continue;
+        depth += component == ".." ? -1 : 1;
+        if (depth < 0) return true;
+    }
+    return false;
+}
+
+bool exists(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+// The first name in byte order of the folder that equals `component` ignoring letter case.
+std::optional<std::string> matchIgnoringCase(const std::vector<std::string>& names, std::string_view component) {
+    for (const auto& name : names)
+        if (xml::SameTextNoCase(name, component)) return name;
+    return std::nullopt;
+}
+
+}  // namespace
+
+const std::vector<std::string>& FolderListings::namesIn(const std::string& folder) {
+    auto [at, added] = names_.try_emplace(folder);
+    if (added) {
+        for (const auto& entry : listEntries(folder)) at->second.push_back(entry.name);
+        std::sort(at->second.begin(), at->second.end());
+    }
+    return at->second;
+}
+
+std::optional<std::string> findInUnpackFolder(const std::string& unpackFolder, std::string_view name,
+                                              FolderListings* listings) {
+    FolderListings ownListings;
+    if (!listings) listings = &ownListings;
+    const auto components = componentsOf(name);
+    if (climbsOut(components)) return std::nullopt;
+    const std::string exact = unpackFolder + std::string(name);
+    if (exists(exact)) return exact;
+    // Walk the name, replacing each missing component by its spelling in the folder.
+    std::vector<std::string> found;
+    auto pathOf = [&] {
+        std::string path = unpackFolder;
+        for (const auto& part : found) path += part + "/";
+        return path;
+    };
+    for (std::string_view component : components) {
+        if (component.empty() || component == ".") continue;
+        if (component == "..") {
+            found.pop_back();
+            continue;
+        }
+        const std::string folder = pathOf();
+        if (exists(folder + std::string(component))) {
+            found.emplace_back(component);
+        } else if (auto match = matchIgnoringCase(listings->namesIn(folder), component)) {
+            found.push_back(std::move(*match));
+        } else {
+            return exact;  // nothing matches: the name as written, for the reader to report
+        }
+    }
+    if (found.empty()) return exact;
+    std::string path = pathOf();
+    path.pop_back();
+    return path;
 }
 
 }  // namespace theme

@@ -1,5 +1,6 @@
 #include "xml/decode.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/codepage.h"
@@ -88,6 +89,25 @@ void appendNative(std::string_view run, std::string& out) {
         out.append(run);
     else
         out += platform::toUtf8(run, platform::CodePage::CP1251);
+}
+
+std::optional<platform::CodePage> singleByteCodePage(std::string_view encoding) {
+    static constexpr std::pair<std::string_view, platform::CodePage> kNames[] = {
+        {"windows-1251", platform::CodePage::CP1251}, {"cp1251", platform::CodePage::CP1251},
+        {"x-cp1251", platform::CodePage::CP1251},     {"windows-1252", platform::CodePage::CP1252},
+        {"cp1252", platform::CodePage::CP1252},       {"ibm866", platform::CodePage::CP866},
+        {"cp866", platform::CodePage::CP866},
+    };
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (const auto& [name, codePage] : kNames)
+        if (std::equal(name.begin(), name.end(), encoding.begin(), encoding.end(),
+                       [&](char a, char b) { return a == lower(b); }))
+            return codePage;
+    return std::nullopt;
+}
+
+void appendFromCodePage(std::string_view run, platform::CodePage codePage, std::string& out) {
+    out += platform::toUtf8(run, codePage);
 }
 
 }  // namespace xml

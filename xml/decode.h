@@ -1,7 +1,10 @@
 #pragma once
 // Decoding of character runs: UTF-8 to Windows-1252 as the scanner does it, and the native form.
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/codepage.h"
 
 namespace xml {
 
@@ -14,5 +17,11 @@ void appendUtf8AsWin1252(std::string_view run, std::string& out);
 
 // Appends `run` as UTF-8: kept when it is valid UTF-8, else read as Windows-1251 and converted.
 void appendNative(std::string_view run, std::string& out);
+
+// The single-byte code page an encoding name stands for (letter case ignored), or none.
+std::optional<platform::CodePage> singleByteCodePage(std::string_view encoding);
+
+// Appends `run` converted from the code page to UTF-8.
+void appendFromCodePage(std::string_view run, platform::CodePage codePage, std::string& out);
 
 }  // namespace xml

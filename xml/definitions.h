@@ -2,7 +2,9 @@
 // The entries of the scanner's lists: attributes of a tag, and the element, attribute, entity and
 // notation definitions read from a document type declaration. All lists are TSortedList.
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "xml/sorted_list.h"
 
@@ -51,6 +53,23 @@ struct TElemDef : TSortedList<TAttrDef> {
     std::string Name;
     std::uint8_t ContentKind = ckAny;
     std::string ContentModel;
+
+    // The attribute definitions with a default value, in list order. Made on first use; whoever
+    // changes the definitions calls DefinitionsChanged.
+    const std::vector<const TAttrDef*>& Defaults() const {
+        if (!defaultsKnown_) {
+            defaults_.clear();
+            for (const auto& def : *this)
+                if (!def->Value.empty()) defaults_.push_back(def.get());
+            defaultsKnown_ = true;
+        }
+        return defaults_;
+    }
+    void DefinitionsChanged() { defaultsKnown_ = false; }
+
+private:
+    mutable std::vector<const TAttrDef*> defaults_;
+    mutable bool defaultsKnown_ = false;
 };
 using TElemList = TSortedList<TElemDef>;
 

@@ -230,7 +230,7 @@ const char* TXmlParser::parameterReference(const char* percent) {
     const std::string_view name(percent + 1, static_cast<size_t>(semi - percent - 1));
     const char* after = semi + 1;
     const TEntityDef* entity = parameterEntities_.Find(name);
-    if (!entity || !mayExpand(entity->Value.size(), openEntities_.size())) return after;
+    if (!entity || !mayExpand(expansionCost(*entity, name), openEntities_.size())) return after;
     return pushEntity(entity->ReplacementText(), nullptr, after);
 }
 
@@ -286,6 +286,7 @@ const char* TXmlParser::readAttlistDecl(const char* q) {
                     added->ContentKind = ckAny;
                     element = &elementDefs_.Insert(std::move(added));
                 }
+                element->DefinitionsChanged();
                 state = State::attribute;
                 break;
             case State::attribute: {

@@ -17,6 +17,7 @@ namespace {
 
 // The five predefined entities; 0 when the name is none of them.
 char predefinedEntity(std::string_view name) {
+    if (name.size() < 2 || name.size() > 4) return 0;
     if (name == "lt") return '<';
     if (name == "gt") return '>';
     if (name == "amp") return '&';
@@ -94,6 +95,15 @@ bool TXmlParser::AssignText(std::string_view text) {
     return true;
 }
 
+bool TXmlParser::TakeText(std::string&& text) {
+    ResetDocument();
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    doc_ = std::move(text);
+    expansionBudget_ = expansionBudgetFor(doc_.size());
+    return true;
+}
+
 void TXmlParser::ResetDocument() {
     clearEntities();
     std::string().swap(doc_);
@@ -139,20 +149,24 @@ bool TXmlParser::NextPart() {
             return false;
         }
         partBegin_ = start;
-        if (startsWith(start, "<?xml"))
-            scanDeclaration(start);
-        else if (startsWith(start, "<?"))
-            scanInstruction(start);
-        else if (startsWith(start, "<!--"))
-            scanComment(start);
-        else if (startsWith(start, "<!DOCTYPE"))
-            scanDocType(start);
-        else if (startsWith(start, "<![CDATA["))
-            scanCData(start);
-        else if (*start != '<') {
+        // A part made from a replacement text costs the budget what building its item costs.
+        if (!openEntities_.empty()) expanded_ += std::min(kExpandedPartCost, expansionBudget_ - expanded_);
+        if (*start != '<') {
             if (!scanText(start)) continue;  // white space between markup is no part
-        } else
+        } else if (start[1] == '?') {
+            if (startsWith(start, "<?xml"))
+                scanDeclaration(start);
+            else
+                scanInstruction(start);
+        } else if (start[1] == '!' && startsWith(start, "<!--")) {
+            scanComment(start);
+        } else if (start[1] == '!' && startsWith(start, "<!DOCTYPE")) {
+            scanDocType(start);
+        } else if (start[1] == '!' && startsWith(start, "<![CDATA[")) {
+            scanCData(start);
+        } else {
             scanTag(start);
+        }
         return true;
     }
 }
@@ -179,19 +193,22 @@ std::unique_ptr<TXmlParser> TXmlParser::OpenExternal(const std::string&, const s
 }
 
 void TXmlParser::DecodeRun(std::string_view run, std::string& out) {
-    if (!decodeUtf8_)
-        out.append(run);
-    else if (nativeDecoding_)
+    if (!decodeUtf8_) {
+        if (nativeDecoding_ && nativeCodePage_)
+            appendFromCodePage(run, *nativeCodePage_, out);
+        else
+            out.append(run);
+    } else if (nativeDecoding_)
         appendNative(run, out);
     else
         appendUtf8AsWin1252(run, out);
 }
-
 void TXmlParser::DeclarationSeen() {}
 
 void TXmlParser::setEncoding(std::string encoding) {
     currentEncoding_ = std::move(encoding);
     decodeUtf8_ = currentEncoding_ == "UTF-8";
+    nativeCodePage_ = singleByteCodePage(currentEncoding_);
 }
 
 // ---- Parts -------------------------------------------------------------------------------------
@@ -301,13 +318,11 @@ const char* TXmlParser::textReference(const char* amp) {
     } else if (char c = predefinedEntity(name)) {
         partText_ += c;
     } else if (const TEntityDef* entity = generalEntities_.Find(name)) {
-        if (!entity->Value.empty()) {
-            if (!mayExpand(entity->Value.size(), openEntities_.size())) return after;
-            return pushEntity(entity->ReplacementText(), nullptr, after);
-        }
-        if (!mayExpand(0, openEntities_.size())) return after;
+        if (!mayExpand(expansionCost(*entity, name), openEntities_.size())) return after;
+        if (!entity->Value.empty()) return pushEntity(entity->ReplacementText(), nullptr, after);
         auto scanner = OpenExternal(entity->SystemLiteral, entity->PubidLiteral, entity->NDataName);
-        if (!scanner) return after;
+        // An empty external text yields nothing; opening and closing it would change nothing.
+        if (!scanner || scanner->TextSize() == 0) return after;
         return pushEntity(nullptr, std::move(scanner), after);
     } else {
         partText_.append(name);
@@ -353,29 +368,50 @@ const char* TXmlParser::readAttributes(const char* p, TAttrList& list) {
     }
 }
 
+namespace {
+
+// What an attribute definition does to the attribute it names.
+void applyDefinition(const TAttrDef& def, TAttr& attr) {
+    if (def.DefaultRule == drImplied) attr.ValueOrigin = voImplied;
+    if (def.DefaultRule == drFixed) {
+        attr.ValueOrigin = voFixed;
+        attr.Value = def.Value;
+    }
+    attr.DeclaredType = def.DeclaredType;
+}
+
+}  // namespace
+
 void TXmlParser::completeAttributes() {
     if (!elementDefs_.Empty()) {
-        if (const TElemDef* element = elementDefs_.Find(partName_)) {
-            for (const auto& def : *element) {
-                TAttr* attr = partAttrs_.Find(def->Name);
-                if (!attr && !def->Value.empty()) {
-                    auto added = std::make_unique<TAttr>();
-                    added->Name = def->Name;
-                    added->Value = def->Value;
-                    added->ValueOrigin = voDefaulted;
-                    attr = &partAttrs_.Insert(std::move(added));
-                }
-                if (!attr) continue;
-                if (def->DefaultRule == drImplied) attr->ValueOrigin = voImplied;
-                if (def->DefaultRule == drFixed) {
-                    attr->ValueOrigin = voFixed;
-                    attr->Value = def->Value;
-                }
-                attr->DeclaredType = def->DeclaredType;
-            }
-        }
+        if (const TElemDef* element = elementDefs_.Find(partName_)) addDefaults(*element);
     }
     for (const auto& attr : partAttrs_) processValue(*attr);
+}
+
+// Every definition acts on the first attribute of its name, adding it from the default value when
+// the tag lacks it. The work is bounded by the tag's own attributes and the defaults added, never
+// by the number of definitions, so many definitions on many tags stay linear.
+void TXmlParser::addDefaults(const TElemDef& element) {
+    const std::string* previous = nullptr;
+    for (const auto& attr : partAttrs_) {
+        if (previous && *previous == attr->Name) continue;  // a later entry of a repeated name
+        previous = &attr->Name;
+        if (const TAttrDef* def = element.Find(attr->Name)) applyDefinition(*def, *attr);
+    }
+    for (const TAttrDef* def : element.Defaults()) {
+        if (partAttrs_.Find(def->Name)) continue;
+        // Defaults spend the expansion budget too: past it, none is added.
+        if (!mayExpand(def->Name.size() + def->Value.size(), 0)) {
+            expanded_ = expansionBudget_;
+            return;
+        }
+        auto added = std::make_unique<TAttr>();
+        added->Name = def->Name;
+        added->Value = def->Value;
+        added->ValueOrigin = voDefaulted;
+        applyDefinition(*def, partAttrs_.Insert(std::move(added)));
+    }
 }
 
 void TXmlParser::processValue(TAttr& attr) {
@@ -416,7 +452,7 @@ const char* TXmlParser::popEntity() {
     if (openEntities_.empty()) return nullptr;
     TEntityStackNode& top = openEntities_.back();
     const char* resume = top.ResumePos;
-    if (!top.SavedEncoding.empty()) setEncoding(top.SavedEncoding);
+    if (!top.SavedEncoding.empty() && top.SavedEncoding != currentEncoding_) setEncoding(top.SavedEncoding);
     openEntities_.pop_back();
     semicolon_.reset();
     closeParen_.reset();
@@ -427,6 +463,11 @@ void TXmlParser::clearEntities() {
     openEntities_.clear();
     semicolon_.reset();
     closeParen_.reset();
+}
+
+size_t expansionCost(const TEntityDef& entity, std::string_view name) {
+    if (entity.Value.empty()) return kExternalOpenCost;
+    return std::max(entity.Value.size(), name.size() + 2);
 }
 
 bool TXmlParser::mayExpand(size_t bytes, size_t depth) {
@@ -451,7 +492,7 @@ void TXmlParser::entityPass(std::string_view value, size_t depth, std::string& o
             continue;
         }
         const TEntityDef* entity = generalEntities_.Find(name);
-        if (!entity || !mayExpand(entity->Value.size(), depth)) {
+        if (!entity || !mayExpand(expansionCost(*entity, name), depth)) {
             out.append(reference);  // undeclared, or past a bound: kept as written
             continue;
         }
@@ -481,7 +522,7 @@ void TXmlParser::parameterPass(std::string_view value, size_t depth, std::string
         const std::string_view name = value.substr(percent + 1, semi - percent - 1);
         out.append(value.substr(i, percent - i));
         const TEntityDef* entity = parameterEntities_.Find(name);
-        if (entity && mayExpand(entity->Value.size(), depth))
+        if (entity && mayExpand(expansionCost(*entity, name), depth))
             parameterPass(entity->Value, depth + 1, out);
         else
             out.append(value.substr(percent, semi - percent + 1));

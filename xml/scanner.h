@@ -12,17 +12,23 @@
 // Entity expansion is bounded: a reference is expanded only while fewer than kMaxOpenEntities
 // replacement texts are open and while the bytes produced by replacement stay within the budget
 // (the larger of kMinExpansionBudget and kExpansionFactor times the document size). Past a bound a
-// reference yields nothing in text and stays unchanged in an attribute value.
+// reference yields nothing in text and stays unchanged in an attribute value. Each expansion costs
+// at least the length of its reference, opening an external text kExternalOpenCost, and each part
+// that begins in a replacement text kExpandedPartCost, so that spending the budget takes about as
+// long as reading a document of its size. Attribute defaults from the DTD spend the same budget
+// (the bytes of name and value of each default added); past it no default is added.
 //
 // Text of a document whose XML declaration names "UTF-8" (or no encoding) is decoded from UTF-8 to
 // Windows-1252; with SetNativeDecoding(true) it is decoded to UTF-8 instead (see DecodeRun).
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "xml/definitions.h"
 
 namespace xml {
@@ -44,6 +50,11 @@ enum TXmlPartKind : std::uint8_t {
 inline constexpr size_t kMaxOpenEntities = 32;
 inline constexpr size_t kMinExpansionBudget = size_t{8} << 20;
 inline constexpr size_t kExpansionFactor = 100;
+inline constexpr size_t kExternalOpenCost = 64;
+inline constexpr size_t kExpandedPartCost = 64;
+
+// What expanding a reference to `entity` by `name` costs of the budget.
+size_t expansionCost(const TEntityDef& entity, std::string_view name);
 
 class TXmlParser;
 
@@ -65,6 +76,8 @@ public:
     // Resets the document and copies `text` up to its first zero byte. False (and an empty
     // scanner) only when the copy cannot be allocated.
     bool AssignText(std::string_view text);
+    // AssignText without the copy: takes over the buffer of `text`.
+    bool TakeText(std::string&& text);
     // Frees the text and empties the document properties, the DTD tables and the current lists.
     void ResetDocument();
     // Goes back to before the first part; the DTD tables and document properties stay.
@@ -106,8 +119,10 @@ public:
     // Offset of a position in the document text, or -1 when it lies elsewhere (in a replacement text).
     long long DocumentOffset(const char* position) const;
 
-    // Native decoding: a decoded run that is valid UTF-8 is kept as it is, any other run is read as
-    // Windows-1251 and converted to UTF-8. Off by default (Windows-1252 decoding).
+    // Native decoding: under "UTF-8" a decoded run that is valid UTF-8 is kept as it is, any other
+    // run is read as Windows-1251 and converted to UTF-8; under a single-byte code page the
+    // platform knows (windows-1251, windows-1252, cp866 and their aliases) runs are converted from
+    // it to UTF-8. Off by default (Windows-1252 decoding, other encodings unchanged).
     void SetNativeDecoding(bool native) { nativeDecoding_ = native; }
     bool NativeDecoding() const { return nativeDecoding_; }
 
@@ -150,6 +165,7 @@ private:
     bool scanText(const char* p);
     const char* textReference(const char* amp);
     void completeAttributes();
+    void addDefaults(const TElemDef& element);
     void processValue(TAttr& attr);
 
     // Shared readers.
@@ -202,6 +218,7 @@ private:
     std::string currentEncoding_;
     bool decodeUtf8_ = false;  // currentEncoding_ is exactly "UTF-8"
     bool nativeDecoding_ = false;
+    std::optional<platform::CodePage> nativeCodePage_;  // the single-byte code page currentEncoding_ names
 
     TElemList elementDefs_;
     TEntityList generalEntities_;

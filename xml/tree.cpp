@@ -1,27 +1,27 @@
 #include "xml/tree.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "xml/casefold.h"
 
 namespace xml {
-namespace {
 
-// Reads a whole regular file; throws the errors LoadFromFile promises.
-std::string readWholeFile(const std::string& fileName) {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+std::string ReadXmlFile(const std::string& fileName) {
+    std::uint64_t size = 0;
+    const int fd = platform::openRegularFile(fileName, &size);
     if (fd < 0) throw platform::EFOpenError(fileName);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    std::string text;
+    try {
+        text.resize(static_cast<size_t>(size));
+    } catch (...) {
         ::close(fd);
-        throw platform::EFOpenError(fileName);
+        throw;
     }
-    std::string text(static_cast<size_t>(info.st_size), '\0');
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
@@ -34,6 +34,8 @@ std::string readWholeFile(const std::string& fileName) {
     return text;
 }
 
+namespace {
+
 // The comment's text: from the fifth character of the part to the fourth-last.
 std::string commentText(std::string_view part) {
     return part.size() >= 8 ? std::string(part.substr(4, part.size() - 7)) : std::string();
@@ -42,13 +44,19 @@ std::string commentText(std::string_view part) {
 }  // namespace
 
 TXMLItem::~TXMLItem() {
-    // Flatten the subtree so that destroying deep nesting needs no deep recursion.
-    std::vector<std::unique_ptr<TXMLItem>> pending = std::move(Items);
-    while (!pending.empty()) {
-        std::unique_ptr<TXMLItem> item = std::move(pending.back());
-        pending.pop_back();
-        for (auto& child : item->Items) pending.push_back(std::move(child));
-        item->Items.clear();
+    // Post-order walk through the Parent links: each leaf is removed from its parent's list, so
+    // deep nesting needs no recursion and nothing is allocated (this may run while the stack
+    // unwinds from std::bad_alloc).
+    TXMLItem* item = this;
+    for (;;) {
+        if (!item->Items.empty()) {
+            item = item->Items.back().get();
+            continue;
+        }
+        if (item == this) break;
+        TXMLItem* parent = item->Parent;
+        parent->Items.pop_back();  // destroys `item`, which holds no children any more
+        item = parent;
     }
 }
 
@@ -61,18 +69,20 @@ std::string TXMLItem::AttributeValue(std::string_view name) const {
 TQXMLParser::TQXMLParser()
     : scanner_(std::make_unique<TXmlParser>()), root_(std::make_unique<TXMLItem>(xiRoot, nullptr, std::string())) {}
 
-TQXMLParser::~TQXMLParser() { Clear(); }
+TQXMLParser::~TQXMLParser() = default;
 
 void TQXMLParser::Clear() {
-    root_ = std::make_unique<TXMLItem>(xiRoot, nullptr, std::string());
-    declarationText_.clear();
-    doctypeText_.clear();
-    sourceText_.clear();
+    // Empties the root in place: clearing allocates nothing.
+    root_->Items.clear();
+    root_->Content.clear();
+    std::string().swap(declarationText_);
+    std::string().swap(doctypeText_);
+    std::string().swap(sourceText_);
 }
 
 void TQXMLParser::LoadFromFile(const std::string& fileName) {
     Clear();
-    sourceText_ = readWholeFile(fileName);
+    sourceText_ = ReadXmlFile(fileName);
     Parse();
 }
 
@@ -85,7 +95,7 @@ void TQXMLParser::LoadFromText(std::string text) {
 void TQXMLParser::Parse() {
     TXmlParser& scanner = *scanner_;
     scanner.SetNativeDecoding(NativeDecoding);
-    scanner.AssignText(sourceText_);
+    if (!scanner.AssignText(sourceText_)) throw std::bad_alloc();
     scanner.Rewind();
 
     // One entry per open nesting level: its item and the item most recently created at it.

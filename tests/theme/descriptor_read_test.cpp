@@ -107,8 +107,14 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"NoItemIdIgnored", themeOf("<icon src=\"x.png\" size=\"large\"/>"), kMessages, "", kNoColor},
         RuleCase{"SecondWallpaperWins", themeOf("<wallpaper src=\"a.jpg\"/><wallpaper src=\"b.jpg\"/>"),
                  kTagWallpaper, kFolder + "b.jpg", kNoColor},
-        RuleCase{"ParentStepAppendedUnchanged", themeOf("<background src=\"../x.jpg\"/>"), kTagBackground,
-                 kFolder + "../x.jpg", kNoColor},
+        RuleCase{"ParentStepLeavingTheFolderFillsNothing", themeOf("<background src=\"../x.jpg\"/>"),
+                 kTagBackground, "", kNoColor},
+        RuleCase{"ParentStepWithinTheFolderAppendedUnchanged", themeOf("<background src=\"a/../x.jpg\"/>"),
+                 kTagBackground, kFolder + "a/../x.jpg", kNoColor},
+        RuleCase{"DeclaredWindows1251", "<?xml version='1.0' encoding='windows-1251'?><theme><wallpaper "
+                 "src='\xD4\xEE\xF2\xEE.jpg'/></theme>", kTagWallpaper, kFolder + "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE.jpg", kNoColor},
+        RuleCase{"RawWindows1251UnderUtf8", themeOf("<wallpaper src='\xD4\xEE\xF2\xEE.jpg'/>"), kTagWallpaper,
+                 kFolder + "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE.jpg", kNoColor},
         RuleCase{"NestedThemeIsFound",
                  "<themes><!-- theme --><theme><wallpaper src=\"n.jpg\"/></theme></themes>", kTagWallpaper,
                  kFolder + "n.jpg", kNoColor},
@@ -168,6 +174,37 @@ TEST(ReadDescriptor, NamesComeBackInUtf8WhetherWrittenAsUtf8OrWindows1251) {
     EXPECT_EQ(theme.fields.path(kTagWallpaper), kFolder + sky);
     EXPECT_EQ(theme.fields.path(kTagBackground), kFolder + sky);
     EXPECT_EQ(theme.fields.path(kMessages + kSmallIconOffset), kFolder + chinese);
+}
+
+TEST(ReadDescriptor, NamesLeavingTheUnpackFolderAreListedAndReadingGoesOn) {
+    RecordingTheme theme;
+    theme.fields.setRingtone("/kept.aac");
+    platform::TempFolder temp;
+    const auto path = temp.path() + "/theme_descriptor.xml";
+    std::ofstream(path, std::ios::binary) << themeOf(
+        "<background src=\"../x.jpg\"/><ringtone src=\"a/../../r.aac\"/><wallpaper src=\"w.jpg\"/>");
+    xml::TQXMLParser parser;
+    parser.LoadFromFile(path);
+    std::vector<std::string> outside;
+    interpretDescriptor(parser, kFolder, theme.fields, &outside);
+    EXPECT_EQ(outside, (std::vector<std::string>{"../x.jpg", "a/../../r.aac"}));
+    EXPECT_EQ(theme.fields.path(kTagBackground), "");
+    EXPECT_EQ(theme.fields.ringtone(), "/kept.aac");
+    EXPECT_EQ(theme.fields.path(kTagWallpaper), kFolder + "w.jpg");
+}
+
+TEST(ReadDescriptor, MessagesQuoteAtMost200CharactersOfASrc) {
+    const std::string src = std::string(100000, 'x') + ".jpg";
+    RecordingTheme theme;
+    theme.failing.insert(kFolder + src);
+    try {
+        read(themeOf("<wallpaper src=\"" + src + "\"/>"), theme);
+        FAIL() << "the reload did not fail";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + kFolder + std::string(200, 'x') + "…");
+    }
+    EXPECT_EQ(theme.fields.path(kTagWallpaper), kFolder + src);  // the field keeps the whole path
+    EXPECT_EQ(quotedInput("\xD0\xA4" + std::string(199, 'y')), "\xD0\xA4" + std::string(198, 'y') + "…");
 }
 
 }  // namespace

@@ -102,5 +102,30 @@ TEST(UnpackFolder, PackageReachedThroughAnotherPathIsKept) {
     EXPECT_TRUE(exists(folder + "/x.nth"));
 }
 
+TEST(UnpackFolder, NamesFindTheirFilesIgnoringLetterCase) {
+    platform::TempFolder temp;
+    const std::string folder = temp.path() + "/";
+    for (const char* name : {"photo.png", "a.png", "A.png", "b.PNG", "B.png", "b.png",
+                             "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg" /* фото.jpg */})
+        writeFile(folder + name);
+    mkdir((folder + "Sub").c_str(), 0700);
+    writeFile(folder + "Sub/Pic.gif");
+    const struct {
+        std::string src, found;
+    } cases[] = {
+        {"Photo.PNG", "photo.png"},
+        {"A.png", "A.png"},                         // an exact match wins
+        {"B.PNG", "B.png"},                         // of several, the first in byte order
+        {"\xD0\xA4\xD0\x9E\xD0\xA2\xD0\x9E.JPG", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg"},  // ФОТО.JPG
+        {"sub/PIC.GIF", "Sub/Pic.gif"},
+        {"sub/../PHOTO.png", "photo.png"},
+        {"missing.png", "missing.png"},             // nothing matches: the name as written
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(findInUnpackFolder(folder, c.src), folder + c.found) << c.src;
+    for (const char* outside : {"../x.png", "a/../../x.png", "./..", "sub/../../photo.png"})
+        EXPECT_EQ(findInUnpackFolder(folder, outside), std::nullopt) << outside;
+}
+
 }  // namespace
 }  // namespace theme

@@ -217,6 +217,30 @@ TEST_F(WorkflowTest, PackagesOfOtherToolsOpenLikeOurs) {
     }
 }
 
+TEST_F(WorkflowTest, PackagesFromCaseInsensitiveFileSystemsFindTheirFiles) {
+    // Names written in another letter case than the members, a src outside the unpack folder.
+    const auto source = folder_ + "/src";
+    mkdir(source.c_str(), 0700);
+    writeFile(source + "/THEME_DESCRIPTOR.XML",
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<theme>\n  <wallpaper src=\"Photo.PNG\"/>\n"
+              "  <background src=\"../../work/src/bg.png\"/>\n  <ringtone src=\"RING.aac\"/>\n</theme>\n");
+    writeFile(source + "/photo.png", "photo");
+    writeFile(source + "/bg.png", "bg");
+    writeFile(source + "/ring.aac", "ring");
+    ASSERT_EQ(run("cd " + shellQuoted(source) + " && zip -q -X ../mixed.nth *"), 0);
+    ThemeFields theme;
+    OpenWorkflow open;
+    const auto into = root_.path() + "/o";
+    ASSERT_TRUE(open.run(folder_ + "/mixed.nth", into, theme));
+    EXPECT_EQ(theme.path(kTagWallpaper), into + "/files/photo.png");
+    EXPECT_EQ(theme.picture(kTagWallpaper), "photo");
+    EXPECT_EQ(theme.ringtone(), into + "/files/ring.aac");
+    EXPECT_EQ(theme.path(kTagBackground), "");
+    ASSERT_EQ(open.problems().size(), 1u);
+    EXPECT_EQ(open.problems()[0].text, kOutsideUnpackFolder);
+    EXPECT_EQ(open.problems()[0].member, "../../work/src/bg.png");
+}
+
 TEST_F(WorkflowTest, OpenOfATextFileFailsBeforeAnythingChanges) {
     ThemeFields theme;
     theme.setPath(kTagWallpaper, "/kept.jpg");

@@ -1,6 +1,7 @@
 // skarvel-cli xml: whole outputs compared with committed expected files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -59,6 +60,21 @@ TEST(XmlCli, Find) {
     const CliRun missing = runCli("xml find /nonexistent/skarvel.xml theme");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "skarvel-cli: Cannot open file /nonexistent/skarvel.xml\n");
+}
+
+TEST(XmlCli, SpecialFilesAreRefusedAtOnce) {
+    // A FIFO without a writer would block an ordinary open; a device would never end.
+    const std::string fifo = ::testing::TempDir() + "skarvel_xml_fifo";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/tmp")}) {
+        for (const char* verb : {"parts", "dtd", "tree"}) {
+            const CliRun run = runCli(std::string("xml ") + verb + " " + path);
+            EXPECT_EQ(run.status, 1) << verb << " " << path;
+            EXPECT_EQ(run.out, "skarvel-cli: Cannot open file " + path + "\n") << verb;
+        }
+    }
+    std::remove(fifo.c_str());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Entity expansion bounds: nesting depth, the byte budget, self-reference, and scans that always end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <memory>
 #include <string>
 
 #include "part_format.h"
@@ -111,6 +114,127 @@ TEST(Limits, ManyAmpersandsWithoutSemicolonScanInLinearTime) {
     const Scan result = scan(document);
     EXPECT_EQ(result.parts, 3u);
     EXPECT_EQ(result.text, "");
+}
+
+// Seconds the call takes.
+template <class F>
+double secondsOf(F&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(Limits, LongListsInAnyOrderStayFast) {
+    // Names arriving in descending order or repeating used to shift the whole list at each insertion:
+    // minutes for these lists, well under a second now.
+    auto named = [](const std::string& name) {
+        auto attr = std::make_unique<xml::TAttr>();
+        attr->Name = name;
+        return attr;
+    };
+    EXPECT_LT(secondsOf([&] {
+                  xml::TAttrList descending;
+                  for (int i = 300000; i > 0; --i) descending.Insert(named("a" + std::to_string(i)));
+                  EXPECT_EQ(descending[0].Name, "a1");
+              }),
+              20.0);
+    EXPECT_LT(secondsOf([&] {
+                  xml::TAttrList repeated;
+                  for (int i = 0; i < 300000; ++i) repeated.Insert(named("src"));
+                  EXPECT_NE(repeated.Find("src"), nullptr);
+              }),
+              20.0);
+    EXPECT_LT(secondsOf([&] {
+                  xml::TEntityList entities;
+                  for (int i = 300000; i > 0; --i) {
+                      auto entity = std::make_unique<xml::TEntityDef>();
+                      entity->Name = "e" + std::to_string(i % 1000);
+                      entities.Replace(std::move(entity));  // later definitions win
+                  }
+                  EXPECT_EQ(entities.Count(), 1000u);
+              }),
+              20.0);
+}
+
+TEST(Limits, SortedListKeepsOrderAndRules) {
+    // Ascending by unsigned bytes, a prefix first; an equal name goes in front of the earlier ones.
+    xml::TAttrList list;
+    int serial = 0;
+    for (const char* name : {"b", "a", "\xE0", "b", "ab", "a", "B"}) {
+        auto attr = std::make_unique<xml::TAttr>();
+        attr->Name = name;
+        attr->Value = std::to_string(serial++);
+        list.Insert(std::move(attr));
+    }
+    std::string order;
+    for (const auto& attr : list) order += attr->Name + "=" + attr->Value + " ";
+    EXPECT_EQ(order, "B=6 a=5 a=1 ab=4 b=3 b=0 \xE0=2 ");
+    EXPECT_EQ(list.Find("b")->Value, "3");  // the first of equal names: the one written last
+    EXPECT_TRUE(list.Remove("b"));
+    EXPECT_EQ(list.Find("b")->Value, "0");
+    EXPECT_EQ(list.Find("c"), nullptr);
+    EXPECT_EQ(list[3].Name, "ab");
+}
+
+// Counts the external texts the scanner opens.
+class CountingScanner : public xml::TXmlParser {
+public:
+    size_t opened = 0;
+    std::unique_ptr<xml::TXmlParser> OpenExternal(const std::string& system, const std::string& pubid,
+                                                  const std::string& notation) override {
+        ++opened;
+        return xml::TXmlParser::OpenExternal(system, pubid, notation);
+    }
+};
+
+TEST(Limits, EveryExpansionCostsAtLeastItsReference) {
+    // Ten levels of ten references each, down to external entities or markup: the budget bounds
+    // the number of external texts opened and of parts made from replacement texts.
+    std::string dtd = "<!DOCTYPE r [<!ENTITY x SYSTEM 'f'><!ENTITY a '&x;&x;&x;&x;'><!ENTITY t '<b/>'>";
+    for (char level = 'c'; level <= 'k'; ++level) {
+        dtd += std::string("<!ENTITY ") + level + " '";
+        for (int i = 0; i < 10; ++i) dtd += std::string("&") + static_cast<char>(level == 'c' ? 'a' : level - 1) + ";";
+        dtd += "'>";
+    }
+    CountingScanner external;
+    external.AssignText(dtd + "]><r>&k;</r><r v='&k;'/>");
+    external.Rewind();
+    while (external.NextPart()) {
+    }
+    EXPECT_GT(external.opened, 1000u);
+    EXPECT_LE(external.opened, 2 * xml::kMinExpansionBudget / xml::kExternalOpenCost);
+
+    std::string tags = dtd;
+    tags.replace(tags.find("'&x;&x;&x;&x;'"), 14, "'<b/>'");
+    EXPECT_LE(scan(tags + "]><r>&k;</r>").parts, xml::kMinExpansionBudget / xml::kExpandedPartCost + 10);
+    EXPECT_EQ(scan(tags + "]><r>&t;&t;</r>").parts, 5u);  // ordinary use is unchanged
+}
+
+TEST(Limits, AttributeDefaultsSpendTheBudget) {
+    // 300 defaults of 100 bytes on 3,000 elements would add 90 MB; the budget stops them.
+    std::string document = "<!DOCTYPE r [<!ATTLIST e";
+    for (int i = 0; i < 300; ++i) document += " a" + std::to_string(i) + " CDATA '" + std::string(100, 'd') + "'";
+    document += "><!ATTLIST f g CDATA #FIXED 'x' h NMTOKEN #IMPLIED>]><r>";
+    for (int i = 0; i < 3000; ++i) document += "<e/>";
+    document += "<f g='y' h=' 1  2 '/></r>";
+    xml::TXmlParser scanner;
+    scanner.AssignText(document);
+    scanner.Rewind();
+    size_t added = 0;
+    std::string last;
+    while (scanner.NextPart()) {
+        if (scanner.PartKind() != xml::xpEmptyTag) continue;
+        last.clear();
+        for (const auto& attr : scanner.PartAttrs()) {
+            if (attr->ValueOrigin == xml::voDefaulted) added += attr->Name.size() + attr->Value.size();
+            last += attr->Name + "=" + attr->Value + "/" + std::to_string(attr->ValueOrigin) + " ";
+        }
+    }
+    const size_t budget = std::max(xml::kMinExpansionBudget, document.size() * xml::kExpansionFactor);
+    EXPECT_GT(added, budget / 2);
+    EXPECT_LE(added, budget);
+    EXPECT_EQ(last, "g=x/2 h=1 2/1 ");  // rules and types still apply past the budget
+    EXPECT_EQ(scan("<!DOCTYPE r [<!ATTLIST r v CDATA 'd'>]><r/>").lastValue, "d");
 }
 
 }  // namespace

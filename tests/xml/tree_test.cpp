@@ -138,6 +138,17 @@ TEST(Tree, SameTextNoCase) {
     for (int b = 0; b < 256; ++b) {
         if (b != 0xB5) EXPECT_FALSE(xml::SameTextNoCase("\xB5", std::string(1, static_cast<char>(b)))) << b;
     }
+    // Valid UTF-8 on both sides: Unicode simple case folding, whatever the byte lengths.
+    const Case unicode[] = {
+        {"\xD0\x81", "\xD1\x91", true},                      // Ё ё
+        {"\xD0\x81", "\xD0\x83", false},                     // Ё Ѓ (equal through the Windows-1251 table)
+        {"\xD0\xA4\xD0\x9E\xD0\xA2\xD0\x9E.PNG", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.png", true},  // ФОТО фото
+        {"STRA\xE1\xBA\x9E" "E", "stra\xC3\x9F" "e", true},  // ẞ folds to ß
+        {"\xE2\x84\xAA", "k", true},                          // the Kelvin sign folds to k
+        {"\xC3\xA9", "\xC3\x89", true},                       // é É
+        {"\xC3\xA9", "e", false},
+    };
+    for (const Case& c : unicode) EXPECT_EQ(xml::SameTextNoCase(c.a, c.b), c.same) << c.a << " / " << c.b;
     int differing = 0;
     for (int b = 0; b < 256; ++b) differing += platform::kWin1251Upper[b] != b;
     EXPECT_EQ(differing, 73);
