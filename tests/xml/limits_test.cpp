@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -116,44 +115,29 @@ TEST(Limits, ManyAmpersandsWithoutSemicolonScanInLinearTime) {
     EXPECT_EQ(result.text, "");
 }
 
-// Seconds the call takes.
-template <class F>
-double secondsOf(F&& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-TEST(Limits, LongListsInAnyOrderStayFast) {
-    // Names arriving in descending order or repeating used to shift the whole list at each insertion:
-    // minutes for these lists, well under a second now.
+TEST(Limits, LongListsInAnyOrderKeepTheirRules) {
+    // Names arriving in descending order or repeating used to shift the whole list at each insertion,
+    // which took minutes for these lists; ctest's time-out catches a return to that.
     auto named = [](const std::string& name) {
         auto attr = std::make_unique<xml::TAttr>();
         attr->Name = name;
         return attr;
     };
-    EXPECT_LT(secondsOf([&] {
-                  xml::TAttrList descending;
-                  for (int i = 300000; i > 0; --i) descending.Insert(named("a" + std::to_string(i)));
-                  EXPECT_EQ(descending[0].Name, "a1");
-              }),
-              20.0);
-    EXPECT_LT(secondsOf([&] {
-                  xml::TAttrList repeated;
-                  for (int i = 0; i < 300000; ++i) repeated.Insert(named("src"));
-                  EXPECT_NE(repeated.Find("src"), nullptr);
-              }),
-              20.0);
-    EXPECT_LT(secondsOf([&] {
-                  xml::TEntityList entities;
-                  for (int i = 300000; i > 0; --i) {
-                      auto entity = std::make_unique<xml::TEntityDef>();
-                      entity->Name = "e" + std::to_string(i % 1000);
-                      entities.Replace(std::move(entity));  // later definitions win
-                  }
-                  EXPECT_EQ(entities.Count(), 1000u);
-              }),
-              20.0);
+    xml::TAttrList descending;
+    for (int i = 300000; i > 0; --i) descending.Insert(named("a" + std::to_string(i)));
+    EXPECT_EQ(descending[0].Name, "a1");
+
+    xml::TAttrList repeated;
+    for (int i = 0; i < 300000; ++i) repeated.Insert(named("src"));
+    EXPECT_NE(repeated.Find("src"), nullptr);
+
+    xml::TEntityList entities;
+    for (int i = 300000; i > 0; --i) {
+        auto entity = std::make_unique<xml::TEntityDef>();
+        entity->Name = "e" + std::to_string(i % 1000);
+        entities.Replace(std::move(entity));  // later definitions win
+    }
+    EXPECT_EQ(entities.Count(), 1000u);
 }
 
 TEST(Limits, SortedListKeepsOrderAndRules) {
