@@ -76,6 +76,7 @@ void runPreview(const PreviewOptions& options) {
 void registerPreview(CLI::App& app) {
     auto options = std::make_shared<PreviewOptions>();
     auto* command = app.add_subcommand("preview", "Render the phone screen of a theme for one preview mode as PNG");
+    command->footer("Exit codes: 0 written; 1 failure (a file cannot be read or the PNG written); 2 usage error.");
     command->add_option("--theme", options->theme, "theme package opened before the other files load");
     command->add_option("--wallpaper", options->wallpaper, "wallpaper picture");
     command->add_option("--background", options->background, "background picture");

@@ -60,6 +60,7 @@ void registerCompose(CLI::App& parent) {
     auto* command = parent.add_subcommand("compose", "print the descriptor of the given fields");
     auto fields = std::make_shared<FieldOptions>();
     fields->addTo(*command);
+    command->footer("Exit codes: 0 printed; 2 usage error.");
     command->callback([fields] {
         theme::ThemeFields view;
         fields->applyTo(view);
@@ -75,6 +76,8 @@ void registerSave(CLI::App& parent) {
     command->add_option("OUT", *out, "package to write")->required();
     command->add_flag("--portable-names", *portable, "store files with non-ASCII or special names under names of their slot");
     fields->addTo(*command);
+    command->footer("Exit codes: 0 the package was written; 1 failure (the message says why; an existing package "
+                    "is left as it was); 2 usage error.");
     command->callback([fields, out, portable] {
         theme::ThemeFields view;
         fields->applyTo(view);

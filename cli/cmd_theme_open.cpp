@@ -66,6 +66,8 @@ void registerThemeOpen(CLI::App& parent) {
     command->add_flag("--yes", *yes, "empty a non-empty unpack folder without asking");
     command->add_option("PACKAGE", *package, "package to open")->required();
     command->add_option("FOLDER", *folder, "folder to unpack into (its files/ subfolder)")->required();
+    command->footer("Exit codes: 0 opened; 1 failure; 2 usage error; 3 opened with problems (listed); 4 the unpack "
+                    "folder is not empty and --yes was not given.");
     command->callback([yes, package, folder] {
         auto view = pictureLoadingFields();
         theme::OpenWorkflow open;

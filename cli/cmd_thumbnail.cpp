@@ -231,6 +231,8 @@ void registerThumbnail(CLI::App& app) {
     command->add_option("OUT", options->output, "the PNG file to write")->required();
     command->add_option("--size", options->size, "fit the thumbnail into N x N pixels (default 128)")
         ->check(CLI::Range(1, kMaxSize));
+    command->footer("Exit codes: 0 written; 1 failure (a damaged or hostile package, or past the time or memory "
+                    "limit: nothing is written); 2 usage error.");
     command->callback([options] { runThumbnail(*options); });
 }
 

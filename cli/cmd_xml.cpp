@@ -188,6 +188,7 @@ void registerXml(CLI::App& app) {
     auto options = std::make_shared<XmlOptions>();
     auto* command = app.add_subcommand("xml", "Scan an XML file: its parts, DTD tables, item tree or one element");
     command->require_subcommand(1);
+    command->footer("Exit codes: 0 scanned; 1 failure (the file cannot be read, or out of memory); 2 usage error.");
     command->add_flag("--native", options->native, "Decode text to UTF-8 (Windows-1251 where it is not UTF-8)");
 
     auto addVerb = [&](const char* name, const char* help) {
