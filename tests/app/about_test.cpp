@@ -1,6 +1,7 @@
 // The About box, offscreen: layout and captions, every way of closing it, a fresh box for each
 // showing, and the address link handed to the desktop.
 #include "app/about/about.h"
+#include "app_test_support.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -21,17 +22,7 @@ namespace {
 
 class AboutTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (QApplication::instance())
-            return;
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication* application = new QApplication(argc, argv);
-        (void)application;
-    }
+    static void SetUpTestSuite() { apptest::ensureApplication(); }
 
     // Runs the modal loop of `box`; `close` is applied to it once the loop is running.
     static int execAndClose(TfmAbout& box, const std::function<void(TfmAbout&)>& close)

@@ -10,18 +10,11 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
+#include "support/qt_application.h"
 
 namespace apptest {
 
-inline void ensureApplication() {
-    if (QApplication::instance()) return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* application = new QApplication(argc, argv);
-    (void)application;
-}
+inline void ensureApplication() { testsupport::ensureApplication<QApplication>("app_tests"); }
 
 // A window with scripted dialogs (owned by the window).
 struct Window {

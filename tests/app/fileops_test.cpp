@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/pending.h"
 #include "resources/embedded.h"
+#include "support/process.h"
 #include "theme/fields.h"
 #include "theme/unpack_folder.h"
 #include "zip/unzip.h"
@@ -71,7 +72,7 @@ TEST_F(FileOpsTest, SaveAfterNewThemeWritesTheDefaultsAndTheDescriptor) {
     EXPECT_EQ(list[1].first, "Nokia tune.aac");
     EXPECT_EQ(list[2].first, "theme_descriptor.xml");
     EXPECT_EQ(list[2].second.size(), 257);
-    EXPECT_EQ(std::system(("unzip -tq '" + path("new.nth").toStdString() + "' >/dev/null").c_str()), 0);
+    EXPECT_EQ(testsupport::runCommand("unzip -tq " + testsupport::quote(path("new.nth").toStdString())).status, 0);
     EXPECT_FALSE(window->busy());
     EXPECT_FALSE(window->ProgressBar1->isVisible());
 }

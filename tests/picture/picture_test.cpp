@@ -4,6 +4,7 @@
 #include "fixtures.h"
 #include "platform/errors.h"
 #include "resources/embedded.h"
+#include "support/qt_application.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,12 +30,7 @@ protected:
     static void SetUpTestSuite()
     {
         // Qt Svg and the image readers want an application object (fonts, plugins).
-        if (!QGuiApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "picture_tests";
-            static char* argv[] = {name, nullptr};
-            static QGuiApplication app(argc, argv);
-        }
+        testsupport::ensureApplication<QGuiApplication>("picture_tests");
     }
 
     std::string write(const QString& name, const QByteArray& bytes)

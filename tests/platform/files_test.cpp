@@ -9,13 +9,12 @@
 
 #include "platform/dostime.h"
 #include "platform/tempfile.h"
+#include "support/files.h"
 
 namespace platform {
 namespace {
 
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
+using testsupport::writeFile;
 
 std::vector<std::string> namesOf(const std::vector<FoundFile>& found) {
     std::vector<std::string> names;

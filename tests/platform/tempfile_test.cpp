@@ -11,20 +11,13 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "support/files.h"
 
 namespace platform {
 namespace {
 
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 TEST(TempFile, TempFolderFollowsTmpdir) {
     const char* old = std::getenv("TMPDIR");

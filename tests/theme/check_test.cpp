@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "../picture/fixtures.h"
-#include "cli_run.h"
+#include "support/files.h"
+#include "support/process.h"
 #include "picture/fit.h"
 #include "platform/tempfile.h"
 #include "theme/check.h"
@@ -67,7 +68,7 @@ std::string png(int width, int height) {
     return bytesOf(fixtures::encodeWithQt(fixtures::filled(width, height, Qt::red, Qt::blue), "png"));
 }
 
-using clirun::writeFile;
+using testsupport::writeFile;
 
 theme::PictureFacts realProbe(const std::string& path) {
     const auto facts = picture::handsetFacts(path);
@@ -180,14 +181,12 @@ TEST(ThemeCheck, SlotsAndPortableNames) {
 
 // ---- Through skarvel-cli
 
-using clirun::cli;
-using clirun::q;
+using testsupport::quote;
+using testsupport::readFile;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+// skarvel-cli's exit code and standard output (standard error is dropped).
+testsupport::CommandResult cli(const std::string& arguments) {
+    return testsupport::runCli(arguments, testsupport::StandardError::Dropped);
 }
 
 TEST(CliThemeCheck, PrintsFindingsAsJsonWithExitCodes) {
@@ -199,23 +198,23 @@ TEST(CliThemeCheck, PrintsFindingsAsJsonWithExitCodes) {
     writeFile(dir + "/error.nth", storedZip({{"theme_descriptor.xml", descriptor("  <wallpaper src=\"a\"/>\n")}}));
     writeFile(dir + "/notzip.nth", "plain text");
 
-    EXPECT_EQ(cli("theme check " + q(dir + "/clean.nth")).out, "{\"findings\":[]}\n");
-    EXPECT_EQ(cli("theme check " + q(dir + "/clean.nth")).code, 0);
+    EXPECT_EQ(cli("theme check " + quote(dir + "/clean.nth")).output, "{\"findings\":[]}\n");
+    EXPECT_EQ(cli("theme check " + quote(dir + "/clean.nth")).status, 0);
 
-    const auto warned = cli("theme check " + q(dir + "/warn.nth"));
-    EXPECT_EQ(warned.code, 3);
-    EXPECT_EQ(warned.out.rfind("{\"findings\":[{\"severity\":\"warning\",\"element\":\"wallpaper\",\"code\":"
+    const auto warned = cli("theme check " + quote(dir + "/warn.nth"));
+    EXPECT_EQ(warned.status, 3);
+    EXPECT_EQ(warned.output.rfind("{\"findings\":[{\"severity\":\"warning\",\"element\":\"wallpaper\",\"code\":"
                                "\"name-case-differs\",\"message\":\"",
                                0),
               0u)
-        << warned.out;
-    EXPECT_NE(warned.out.find("\"code\":\"size-exceeds-slot\""), std::string::npos);
+        << warned.output;
+    EXPECT_NE(warned.output.find("\"code\":\"size-exceeds-slot\""), std::string::npos);
 
-    const auto failed = cli("theme check " + q(dir + "/error.nth"));
-    EXPECT_EQ(failed.code, 1);
-    EXPECT_NE(failed.out.find("{\"severity\":\"error\",\"element\":\"wallpaper\",\"code\":\"missing-file\""),
+    const auto failed = cli("theme check " + quote(dir + "/error.nth"));
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.output.find("{\"severity\":\"error\",\"element\":\"wallpaper\",\"code\":\"missing-file\""),
               std::string::npos);
-    EXPECT_EQ(cli("theme check " + q(dir + "/notzip.nth")).code, 1);
+    EXPECT_EQ(cli("theme check " + quote(dir + "/notzip.nth")).status, 1);
 }
 
 QImage imageOf(const std::string& path) { return QImage(QString::fromStdString(path)); }
@@ -241,14 +240,14 @@ TEST(CliThemeCheck, FitWritesPicturesOfTheSlotsSize) {
              {"icon-small", "wide.png", "m.png", {64, 48}},
              {"icon-small", "tiny.png", "m2.png", {30, 20}},  // icons are never scaled up
          }) {
-        ASSERT_EQ(cli(std::string("theme fit --slot ") + c.slot + " " + q(dir + "/" + c.in) + " " + q(dir + "/" + c.out)).code, 0)
+        ASSERT_EQ(cli(std::string("theme fit --slot ") + c.slot + " " + quote(dir + "/" + c.in) + " " + quote(dir + "/" + c.out)).status, 0)
             << c.out;
         EXPECT_EQ(imageOf(dir + "/" + c.out).size(), c.size) << c.out;
     }
     EXPECT_EQ(imageOf(dir + "/w.jpg").pixelColor(100, 100).red() > 200, true);
-    EXPECT_EQ(cli("theme fit --slot icon-small " + q(dir + "/tiny.png") + " " + q(dir + "/x.gif")).code, 2);
-    EXPECT_EQ(cli("theme fit --slot icons " + q(dir + "/tiny.png") + " " + q(dir + "/x.png")).code, 2);
-    EXPECT_EQ(cli("theme fit --slot wallpaper " + q(dir + "/none.png") + " " + q(dir + "/x.png")).code, 1);
+    EXPECT_EQ(cli("theme fit --slot icon-small " + quote(dir + "/tiny.png") + " " + quote(dir + "/x.gif")).status, 2);
+    EXPECT_EQ(cli("theme fit --slot icons " + quote(dir + "/tiny.png") + " " + quote(dir + "/x.png")).status, 2);
+    EXPECT_EQ(cli("theme fit --slot wallpaper " + quote(dir + "/none.png") + " " + quote(dir + "/x.png")).status, 1);
 }
 
 TEST(CliThemeCheck, PortableSaveStoresAsciiNamesAndOpensToTheSameBytes) {
@@ -262,31 +261,31 @@ TEST(CliThemeCheck, PortableSaveStoresAsciiNamesAndOpensToTheSameBytes) {
     writeFile(bg, png(208, 208));
     writeFile(wall2, bytesOf(fixtures::encodeWithQt(fixtures::filled(100, 100, Qt::red, Qt::red), "jpg")));
     // wall2 holds the name the wallpaper would get: the wallpaper's copy is numbered.
-    const std::string fields = " --wallpaper " + q(wall) + " --icon " + q("messages:small=" + icon) + " --icon " +
-                               q("settings:large=" + wall2) + " --ringtone " + q(ring) + " --background " + q(bg) +
-                               " --screensaver " + q(wall);  // the wallpaper's file again: one member
+    const std::string fields = " --wallpaper " + quote(wall) + " --icon " + quote("messages:small=" + icon) + " --icon " +
+                               quote("settings:large=" + wall2) + " --ringtone " + quote(ring) + " --background " + quote(bg) +
+                               " --screensaver " + quote(wall);  // the wallpaper's file again: one member
 
-    ASSERT_EQ(cli("theme save --portable-names " + q(dir + "/p.nth") + fields).code, 0);
-    const auto listing = cli("ls " + q(dir + "/p.nth")).out;
+    ASSERT_EQ(cli("theme save --portable-names " + quote(dir + "/p.nth") + fields).status, 0);
+    const auto listing = cli("ls " + quote(dir + "/p.nth")).output;
     for (const char* name : {"wallpaper_2.jpg", "icon_messages_small.png", "ringtone.aac", "bg.png", "wallpaper.jpg"})
         EXPECT_NE(listing.find(name), std::string::npos) << name << "\n" << listing;
     EXPECT_EQ(listing.find("screensaver"), std::string::npos) << listing;
-    EXPECT_EQ(cli("theme check " + q(dir + "/p.nth")).out, "{\"findings\":[]}\n");
+    EXPECT_EQ(cli("theme check " + quote(dir + "/p.nth")).output, "{\"findings\":[]}\n");
 
-    const auto opened = cli("theme open --yes " + q(dir + "/p.nth") + " " + q(dir + "/o"));
-    ASSERT_EQ(opened.code, 0) << opened.out;
+    const auto opened = cli("theme open --yes " + quote(dir + "/p.nth") + " " + quote(dir + "/o"));
+    ASSERT_EQ(opened.status, 0) << opened.output;
     const std::string files = dir + "/o/files/";
     EXPECT_EQ(readFile(files + "wallpaper_2.jpg"), readFile(wall));
     EXPECT_EQ(readFile(files + "icon_messages_small.png"), readFile(icon));
     EXPECT_EQ(readFile(files + "ringtone.aac"), readFile(ring));
     EXPECT_EQ(readFile(files + "wallpaper.jpg"), readFile(wall2));
-    EXPECT_NE(opened.out.find("\"wallpaper\":\"" + files + "wallpaper_2.jpg\""), std::string::npos) << opened.out;
-    EXPECT_NE(opened.out.find("\"screensaver\":\"" + files + "wallpaper_2.jpg\""), std::string::npos);
-    EXPECT_NE(opened.out.find("\"messages:small\":\"" + files + "icon_messages_small.png\""), std::string::npos);
+    EXPECT_NE(opened.output.find("\"wallpaper\":\"" + files + "wallpaper_2.jpg\""), std::string::npos) << opened.output;
+    EXPECT_NE(opened.output.find("\"screensaver\":\"" + files + "wallpaper_2.jpg\""), std::string::npos);
+    EXPECT_NE(opened.output.find("\"messages:small\":\"" + files + "icon_messages_small.png\""), std::string::npos);
 
     // Without the option the names stay as they are.
-    ASSERT_EQ(cli("theme save " + q(dir + "/plain.nth") + fields).code, 0);
-    EXPECT_NE(cli("ls " + q(dir + "/plain.nth")).out.find("мелодия.aac"), std::string::npos);
+    ASSERT_EQ(cli("theme save " + quote(dir + "/plain.nth") + fields).status, 0);
+    EXPECT_NE(cli("ls " + quote(dir + "/plain.nth")).output.find("мелодия.aac"), std::string::npos);
 }
 
 }  // namespace

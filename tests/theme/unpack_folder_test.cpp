@@ -7,14 +7,13 @@
 
 #include "platform/files.h"
 #include "platform/tempfile.h"
+#include "support/files.h"
 #include "theme/unpack_folder.h"
 
 namespace theme {
 namespace {
 
-void writeFile(const std::string& path, const std::string& bytes = "x") {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void writeFile(const std::string& path, const std::string& bytes = "x") { testsupport::writeFile(path, bytes); }
 
 bool exists(const std::string& path) {
     struct stat info;

@@ -12,6 +12,8 @@
 #include "platform/files.h"
 #include "platform/tempfile.h"
 #include "resources/embedded.h"
+#include "support/files.h"
+#include "support/process.h"
 #include "theme/descriptor.h"
 #include "theme/open.h"
 #include "theme/save.h"
@@ -21,23 +23,17 @@
 namespace theme {
 namespace {
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+using testsupport::quote;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 bool exists(const std::string& path) {
     struct stat info;
     return lstat(path.c_str(), &info) == 0;
 }
 
-int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
-
-std::string shellQuoted(const std::string& text) { return "'" + text + "'"; }
+// The exit code of a shell command; what it prints is not looked at.
+int run(const std::string& command) { return testsupport::runCommand(command).status; }
 
 // The members of a package, in order, with their bytes (extracted by our reader into `into`).
 std::vector<std::pair<std::string, std::string>> members(const std::string& package, const std::string& into) {
@@ -49,7 +45,7 @@ std::vector<std::pair<std::string, std::string>> members(const std::string& pack
     reader.FileSpec = {"*.*"};
     reader.ExtractFiles();
     std::vector<std::pair<std::string, std::string>> result;
-    for (const auto& member : reader.Members()) result.emplace_back(member.Name, readAll(into + "/" + member.Name));
+    for (const auto& member : reader.Members()) result.emplace_back(member.Name, readFile(into + "/" + member.Name));
     return result;
 }
 
@@ -93,7 +89,7 @@ TEST_F(WorkflowTest, SaveAfterNewThemeWritesThreeMembersDescriptorLast) {
     EXPECT_EQ(list[1].second, std::string(resources::defaultRingtone()));
     EXPECT_EQ(list[2].first, "theme_descriptor.xml");
     EXPECT_EQ(list[2].second.size(), 257u);
-    EXPECT_EQ(run("unzip -tq " + shellQuoted(written)), 0);
+    EXPECT_EQ(run("unzip -tq " + quote(written)), 0);
     EXPECT_TRUE(systemTmpEmpty()) << "temporary files left behind";
     EXPECT_EQ(platform::findFiles(folder_, "*", 0xFF).size(), 1u) << "only the package beside it";
 }
@@ -116,7 +112,7 @@ TEST_F(WorkflowTest, SaveWithMissingFileFailsAndKeepsTheOldPackage) {
     ThemeFields theme;
     const auto target = folder_ + "/old.nth";
     SaveWorkflow().run(theme, target);
-    const auto before = readAll(target);
+    const auto before = readFile(target);
 
     theme.setPath(kTagWallpaper, file("sky.jpg", "sky"));
     theme.setPath(kTagBackground, folder_ + "/gone.gif");
@@ -126,12 +122,12 @@ TEST_F(WorkflowTest, SaveWithMissingFileFailsAndKeepsTheOldPackage) {
     } catch (const platform::Error& e) {
         EXPECT_STREQ(e.what(), ("Cannot open file " + folder_ + "/gone.gif").c_str());
     }
-    EXPECT_EQ(readAll(target), before);
+    EXPECT_EQ(readFile(target), before);
     EXPECT_TRUE(systemTmpEmpty());
 
     theme.setPath(kTagBackground, folder_);  // a folder is no file either
     EXPECT_THROW(SaveWorkflow().run(theme, target), platform::EFOpenError);
-    EXPECT_EQ(readAll(target), before);
+    EXPECT_EQ(readFile(target), before);
 }
 
 TEST_F(WorkflowTest, SaveIntoUnwritableFolderFailsLeavingNothing) {
@@ -168,7 +164,7 @@ ThemeFields fullTheme(const std::function<std::string(const std::string&, const 
 TEST_F(WorkflowTest, FullThemeRoundTripsIntoAnotherFolder) {
     ThemeFields saved = fullTheme([this](const std::string& name, const std::string& bytes) { return file(name, bytes); });
     const auto package = SaveWorkflow().run(saved, folder_ + "/full.nth");
-    EXPECT_EQ(run("unzip -tq " + shellQuoted(package)), 0);
+    EXPECT_EQ(run("unzip -tq " + quote(package)), 0);
 
     ThemeFields opened;
     OpenWorkflow open;
@@ -179,11 +175,11 @@ TEST_F(WorkflowTest, FullThemeRoundTripsIntoAnotherFolder) {
     for (int tag : kElementTags) {
         const auto path = opened.path(tag);
         EXPECT_EQ(path, unpack + storedName(saved.path(tag))) << tag;
-        EXPECT_EQ(readAll(path), readAll(saved.path(tag))) << tag;
-        EXPECT_EQ(opened.picture(tag), readAll(saved.path(tag))) << "reloaded " << tag;
+        EXPECT_EQ(readFile(path), readFile(saved.path(tag))) << tag;
+        EXPECT_EQ(opened.picture(tag), readFile(saved.path(tag))) << "reloaded " << tag;
     }
     EXPECT_EQ(opened.ringtone(), unpack + storedName(saved.ringtone()));
-    EXPECT_EQ(readAll(opened.ringtone()), readAll(saved.ringtone()));
+    EXPECT_EQ(readFile(opened.ringtone()), readFile(saved.ringtone()));
     EXPECT_EQ(opened.colorIndex(), 5);
     EXPECT_EQ(opened.previewUpdates, 1);
 }
@@ -199,8 +195,8 @@ TEST_F(WorkflowTest, PackagesOfOtherToolsOpenLikeOurs) {
     writeFile(source + "/theme_descriptor.xml", descriptor);
     writeFile(source + "/\xd0\xbd\xd0\xb5\xd0\xb1\xd0\xbe.jpg", "sky");
     writeFile(source + "/m.png", "icon");
-    ASSERT_EQ(run("cd " + shellQuoted(source) + " && zip -q -X ../infozip.nth *"), 0);
-    ASSERT_EQ(run("cd " + shellQuoted(source) + " && python3 -c \"import zipfile,os\n"
+    ASSERT_EQ(run("cd " + quote(source) + " && zip -q -X ../infozip.nth *"), 0);
+    ASSERT_EQ(run("cd " + quote(source) + " && python3 -c \"import zipfile,os\n"
                   "with zipfile.ZipFile('../python.nth','w',zipfile.ZIP_DEFLATED) as z:\n"
                   " [z.write(n) for n in sorted(os.listdir('.'))]\""),
               0);
@@ -227,7 +223,7 @@ TEST_F(WorkflowTest, PackagesFromCaseInsensitiveFileSystemsFindTheirFiles) {
     writeFile(source + "/photo.png", "photo");
     writeFile(source + "/bg.png", "bg");
     writeFile(source + "/ring.aac", "ring");
-    ASSERT_EQ(run("cd " + shellQuoted(source) + " && zip -q -X ../mixed.nth *"), 0);
+    ASSERT_EQ(run("cd " + quote(source) + " && zip -q -X ../mixed.nth *"), 0);
     ThemeFields theme;
     OpenWorkflow open;
     const auto into = root_.path() + "/o";
@@ -257,7 +253,7 @@ TEST_F(WorkflowTest, OpenOfATextFileFailsBeforeAnythingChanges) {
 
 TEST_F(WorkflowTest, OpenWithoutDescriptorResetsAndSaysWhichFileIsMissing) {
     const auto source = file("a.jpg", "a");
-    ASSERT_EQ(run("cd " + shellQuoted(folder_) + " && zip -q -X nodesc.nth a.jpg"), 0);
+    ASSERT_EQ(run("cd " + quote(folder_) + " && zip -q -X nodesc.nth a.jpg"), 0);
     ThemeFields theme;
     theme.setPath(kTagWallpaper, "/kept.jpg");
     theme.setRingtone("/ring.aac");
@@ -279,7 +275,7 @@ TEST_F(WorkflowTest, DamagedMemberIsListedAndTheRestLoads) {
     saved.setPath(kTagBackground, file("b.jpg", "background"));
     const auto package = SaveWorkflow().run(saved, folder_ + "/damaged.nth");
     // Flip a byte inside the first member's data (after its 30-byte header and 5-byte name).
-    std::string bytes = readAll(package);
+    std::string bytes = readFile(package);
     bytes[40] = static_cast<char>(bytes[40] ^ 0x55);
     writeFile(package, bytes);
 
@@ -325,13 +321,13 @@ TEST_F(WorkflowTest, MemberNamedLikeThePackageInItsUnpackFolderLeavesThePackageI
     const auto unpack = root_.path() + "/t/files";
     platform::createFolders(unpack);
     const auto package = SaveWorkflow().run(saved, unpack + "/x.nth");
-    const auto bytes = readAll(package);
+    const auto bytes = readFile(package);
 
     ThemeFields theme;
     OpenWorkflow open;
     open.confirmEmptying = [](const std::string&) { return true; };
     ASSERT_TRUE(open.run(package, root_.path() + "/t", theme));
-    EXPECT_EQ(readAll(package), bytes);
+    EXPECT_EQ(readFile(package), bytes);
     EXPECT_EQ(theme.picture(kTagWallpaper), "w");
     // The member is reported as not opened (and, since nothing was written, as failing its CRC).
     ASSERT_FALSE(open.problems().empty());
@@ -354,7 +350,7 @@ TEST_F(WorkflowTest, OpenIntoFolderWithLinkLeavesTheLinkedFolderAlone) {
     open.confirmEmptying = [](const std::string&) { return true; };
     ASSERT_TRUE(open.run(package, root_.path() + "/o", theme));
     EXPECT_FALSE(exists(unpack + "/link"));
-    EXPECT_EQ(readAll(other + "/keep.txt"), "keep");
+    EXPECT_EQ(readFile(other + "/keep.txt"), "keep");
 }
 
 TEST_F(WorkflowTest, DecliningTheWarningChangesNothing) {
@@ -371,7 +367,7 @@ TEST_F(WorkflowTest, DecliningTheWarningChangesNothing) {
         if (assigned) open.confirmEmptying = [](const std::string&) { return false; };
         EXPECT_FALSE(open.run(package, root_.path() + "/o", theme));
     }
-    EXPECT_EQ(readAll(unpack + "/mine.txt"), "mine");
+    EXPECT_EQ(readFile(unpack + "/mine.txt"), "mine");
     EXPECT_FALSE(exists(unpack + "/theme_descriptor.xml"));
     EXPECT_EQ(theme.path(kTagWallpaper), "/kept.jpg");
 }

@@ -1,15 +1,14 @@
 #pragma once
-// Small helpers shared by the archive tests: files in temporary folders and running peers.
-#include <sys/wait.h>
-
-#include <cstdio>
+// Small helpers shared by the archive tests: the shared test archives, generated contents, and
+// (from tests/support) files in temporary folders and running peers.
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "support/files.h"
+#include "support/process.h"
 
 namespace ziptest {
 
@@ -26,15 +25,8 @@ inline std::filesystem::path zipVectorsFolder() {
     return {};
 }
 
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 inline std::string randomBytes(std::size_t count, unsigned seed = 1) {
     std::mt19937 gen(seed);
@@ -53,33 +45,9 @@ inline std::string textBytes(std::size_t count, unsigned seed = 2) {
     return out;
 }
 
-struct CommandResult {
-    int status = -1;
-    std::string output;  // standard output and standard error together
-};
-
-// Runs a shell command and collects its output.
-inline CommandResult runCommand(const std::string& command) {
-    CommandResult result;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-inline bool haveTool(const std::string& name) { return runCommand("command -v " + name + " >/dev/null").status == 0; }
-
-inline std::string quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        if (c == '\'') out += "'\\''";
-        else out += c;
-    }
-    return out + "'";
-}
+using testsupport::CommandResult;
+using testsupport::haveTool;
+using testsupport::quote;
+using testsupport::runCommand;
 
 }  // namespace ziptest
