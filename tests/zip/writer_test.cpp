@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/pending.h"
 #include "platform/tempfile.h"
+#include "support/bytes.h"
 #include "tests/zip/zip_test_support.h"
 #include "zip/blockcost.h"
 #include "zip/recognition.h"
@@ -18,6 +19,8 @@
 
 using namespace zip;
 using ziptest::quote;
+using testsupport::hex;
+using testsupport::hexLittleEndian32;
 using ziptest::readFile;
 using ziptest::runCommand;
 using ziptest::writeFile;
@@ -124,35 +127,23 @@ TEST_F(WriterTest, WorkedExampleIconPng) {
     const auto members = parseArchive(archive);
     ASSERT_EQ(members.size(), 1u);
     const Member& m = members[0];
-    EXPECT_EQ(m.local.versionNeeded, 20);
-    EXPECT_EQ(m.local.flag, 0);
-    EXPECT_EQ(m.local.method, 8);
-    EXPECT_EQ(m.local.lastModTime >> 11, 13);
-    EXPECT_EQ((m.local.lastModTime >> 5) & 0x3F, 45);
-    EXPECT_EQ(m.local.lastModTime & 0x1F, 15);
-    EXPECT_EQ(m.local.lastModDate >> 9, 27);
-    EXPECT_EQ((m.local.lastModDate >> 5) & 0x0F, 5);
-    EXPECT_EQ(m.local.lastModDate & 0x1F, 14);
-    EXPECT_EQ(m.local.crc32, crc32Of(data));
-    EXPECT_EQ(m.local.uncompressedSize, data.size());
-    EXPECT_EQ(m.local.nameLength, 8);
-    EXPECT_EQ(m.local.extraLength, 0);
     EXPECT_EQ(m.name, "icon.png");
-
-    EXPECT_EQ(m.central.versionMadeBy, 20);
-    EXPECT_EQ(m.central.versionNeeded, 9);
-    EXPECT_EQ(m.central.flag, m.local.flag);
-    EXPECT_EQ(m.central.method, m.local.method);
-    EXPECT_EQ(m.central.dosDateTime(), m.local.dosDateTime());
-    EXPECT_EQ(m.central.crc32, m.local.crc32);
-    EXPECT_EQ(m.central.compressedSize, m.local.compressedSize);
-    EXPECT_EQ(m.central.uncompressedSize, m.local.uncompressedSize);
-    EXPECT_EQ(m.central.extraLength, 0);
-    EXPECT_EQ(m.central.commentLength, 0);
-    EXPECT_EQ(m.central.diskNumberStart, 0);
-    EXPECT_EQ(m.central.internalAttributes, 1);
-    EXPECT_EQ(m.central.externalAttributes, 0x20u);
-    EXPECT_EQ(m.central.localHeaderOffset, 0u);
+    // Time word 0x6DAF = 13 << 11 | 45 << 5 | 30 / 2; date word 0x36AE = 27 << 9 | 5 << 5 | 14.
+    const std::string flagToDate = "0000" "0800" "af6d" "ae36";  // flag, method 8, time, date
+    const std::string crcAndSizes = hexLittleEndian32(crc32Of(data)) + hexLittleEndian32(m.local.compressedSize) +
+                                    hexLittleEndian32(3000);
+    EXPECT_EQ(hex(archive.substr(0, 38)),
+              "504b0304" "1400"  // signature, version needed 20
+              + flagToDate + crcAndSizes +
+              "0800" "0000"      // name and extra length
+              + hex("icon.png"));
+    EXPECT_EQ(hex(archive.substr(38 + m.local.compressedSize, 54)),
+              "504b0102" "1400" "0900"  // signature, made by 20, version needed 9
+              + flagToDate + crcAndSizes +
+              "0800" "0000" "0000" "0000"  // name, extra and comment length, disk
+              "0100" "20000000"            // internal and external attributes
+              "00000000"                   // local header offset
+              + hex("icon.png"));
 
     // Nothing before the first header, nothing after the end record; recognised with a full chain.
     const Recognition r = recognizeArchive(archivePath(), 2000);
