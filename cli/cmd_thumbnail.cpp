@@ -216,9 +216,17 @@ void writeOutput(const std::string& path, const QByteArray& png) {
     outputBeingWritten[0] = '\0';
 }
 
+// Removing files just written to a disk file system waits for the disk, here longer than the rest
+// of the command together; unless TMPDIR names a place, the private folder goes to shared memory.
+void preferSharedMemory() {
+    const char* chosen = std::getenv("TMPDIR");
+    if ((!chosen || !*chosen) && ::access("/dev/shm", W_OK | X_OK) == 0) ::setenv("TMPDIR", "/dev/shm", 1);
+}
+
 void runThumbnail(const ThumbnailOptions& options) {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     ::signal(SIGALRM, onDeadline);
+    preferSharedMemory();
     // Mode 0700; removed here on every ordinary way out, by the janitor on the others.
     const platform::TempFolder work("skarvel-thumbnail");
     startJanitor(work.path(), deadline);
