@@ -244,7 +244,8 @@ void registerThumbnail(CLI::App& app) {
     auto* command = app.add_subcommand("thumbnail", "Write the idle screen of a theme package as a PNG thumbnail");
     command->add_option("PACKAGE", options->package, "theme package")->required();
     command->add_option("OUT", options->output, "the PNG file to write")->required();
-    command->add_option("--size", options->size, "fit the thumbnail into N x N pixels (default 128)")
+    command->add_option("--size", options->size,
+                        "fit the thumbnail into N x N pixels (default 128); the screen's texts from 208 up")
         ->check(CLI::Range(1, kMaxSize));
     command->callback([options] { runThumbnail(*options); });
 }
