@@ -193,7 +193,7 @@ TEST_F(Thumbnail, HostileInputExitsOneFastLeavingNothing) {
         {"damaged member data", write("flipped.nth", flipped), ""},
         {"cut in half", write("half.nth", goodBytes.left(goodBytes.size() / 2)), ""},
         {"descriptor names a file outside the package", packageOf("escape.nth", descriptorNaming("../../etc/hostname")),
-         "leaves the unpack folder"},
+         "File name leaves the unpack folder"},
         {"descriptor names the unpack folder", packageOf("dot.nth", descriptorNaming(".")), "names no file of the package"},
         {"wallpaper declaring 20000 x 20000 pixels",
          packageOf("huge.nth", descriptorNaming("huge.png"), {write("huge.png", fixtures::pngDeclaring(20000, 20000))}),
