@@ -166,9 +166,9 @@ int main(int argc, char** argv) {
             checkOurs.push_back(timed(check, kWarningsOnly));
             thumbnails.push_back(timed(thumbnail));
         } else {
-            thumbnails.push_back(timed(thumbnail));
             saveZip.push_back(timed(zip));
             saveOurs.push_back(timed(save));
+            thumbnails.push_back(timed(thumbnail));  // of the package just saved
             openUnzip.push_back(timed(unzip));
             checkOurs.push_back(timed(check, kWarningsOnly));
             openOurs.push_back(timed(open));

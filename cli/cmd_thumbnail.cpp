@@ -1,5 +1,8 @@
 // skarvel-cli thumbnail PACKAGE OUT.png [--size N]: the package's idle screen (the background
 // view when it has no wallpaper) painted by the screen renderer and scaled to fit N pixels.
+// Below the screen's own size its texts would be a few pixels tall and unreadable, so smaller
+// thumbnails show the pictures alone: no QGuiApplication, no platform plugin and no fonts, which
+// would cost more than the rest of the command together.
 //
 // File managers run this unattended on every downloaded package, so it is fenced in: it works
 // under an address-space limit and unpacks into a private temporary folder, and a small forked
@@ -96,9 +99,13 @@ std::string unpackedFile(const std::string& path, const std::string& unpackFolde
 }
 
 QByteArray thumbnailPng(const ThumbnailOptions& options, const std::string& folder) {
-    // Reading the system's fonts takes about as long as unpacking and decoding: both at once.
-    ensureOffscreenGuiApplication();
-    const std::jthread fonts([] { screen::textFont(theme::kScreenLabels[0].pixelSize); });
+    const bool withTexts = options.size >= theme::kScreenSize;
+    std::jthread fonts;
+    if (withTexts) {
+        // Reading the system's fonts takes about as long as unpacking and decoding: both at once.
+        ensureOffscreenGuiApplication();
+        fonts = std::jthread([] { screen::textFont(theme::kScreenLabels[0].pixelSize); });
+    }
     refuseOversizedPackage(options.package);
     // Paths only: the descriptor's pictures are not decoded, save the one the screen shows.
     theme::ThemeFields paths([](const std::string&) { return std::string(); });
@@ -114,8 +121,8 @@ QByteArray thumbnailPng(const ThumbnailOptions& options, const std::string& fold
     if (!paths.path(plan.layer1).empty())
         layer = picture::loadPicture(unpackedFile(paths.path(plan.layer1), open.unpackFolder()));
 
-    const QImage screen = screen::renderScreen(
-        plan, [&](int tag) { return tag == plan.layer1 && layer ? &*layer : nullptr; });
+    const auto shown = [&](int tag) { return tag == plan.layer1 && layer ? &*layer : nullptr; };
+    const QImage screen = withTexts ? screen::renderScreen(plan, shown) : screen::renderScreenPictures(plan, shown);
     const QByteArray png =
         picture::encodePng(screen.scaled(options.size, options.size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     if (png.isEmpty()) throw platform::Error("Cannot encode the thumbnail");
@@ -209,9 +216,17 @@ void writeOutput(const std::string& path, const QByteArray& png) {
     outputBeingWritten[0] = '\0';
 }
 
+// Removing files just written to a disk file system waits for the disk, here longer than the rest
+// of the command together; unless TMPDIR names a place, the private folder goes to shared memory.
+void preferSharedMemory() {
+    const char* chosen = std::getenv("TMPDIR");
+    if ((!chosen || !*chosen) && ::access("/dev/shm", W_OK | X_OK) == 0) ::setenv("TMPDIR", "/dev/shm", 1);
+}
+
 void runThumbnail(const ThumbnailOptions& options) {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     ::signal(SIGALRM, onDeadline);
+    preferSharedMemory();
     // Mode 0700; removed here on every ordinary way out, by the janitor on the others.
     const platform::TempFolder work("skarvel-thumbnail");
     startJanitor(work.path(), deadline);
@@ -229,7 +244,8 @@ void registerThumbnail(CLI::App& app) {
     auto* command = app.add_subcommand("thumbnail", "Write the idle screen of a theme package as a PNG thumbnail");
     command->add_option("PACKAGE", options->package, "theme package")->required();
     command->add_option("OUT", options->output, "the PNG file to write")->required();
-    command->add_option("--size", options->size, "fit the thumbnail into N x N pixels (default 128)")
+    command->add_option("--size", options->size,
+                        "fit the thumbnail into N x N pixels (default 128); the screen's texts from 208 up")
         ->check(CLI::Range(1, kMaxSize));
     command->footer("Exit codes: 0 written; 1 failure (a damaged or hostile package, or past the time or memory "
                     "limit: nothing is written); 2 usage error.");

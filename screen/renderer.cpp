@@ -83,4 +83,10 @@ QImage renderScreen(const theme::ScreenPlan& plan, const PictureLookup& pictures
     return renderScreen(plan, pictures, QGuiApplication::palette().color(QPalette::WindowText));
 }
 
+QImage renderScreenPictures(const theme::ScreenPlan& plan, const PictureLookup& pictures) {
+    theme::ScreenPlan withoutTexts = plan;
+    withoutTexts.texts = {};  // an empty text paints nothing, so no font is ever asked for
+    return renderScreen(withoutTexts, pictures, Qt::black);
+}
+
 }  // namespace screen

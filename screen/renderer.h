@@ -1,6 +1,7 @@
 #pragma once
 // The phone screen painted from a screen plan with Qt Gui alone (no widgets): what the editor's
-// phone screen shows, as a 208 x 208 image. Needs a QGuiApplication for its fonts.
+// phone screen shows, as a 208 x 208 image. The texts need a QGuiApplication for their fonts;
+// the pictures alone need none.
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -27,5 +28,8 @@ using PictureLookup = std::function<const picture::Picture*(int tag)>;
 QImage renderScreen(const theme::ScreenPlan& plan, const PictureLookup& pictures, QColor textColour);
 // The same in the application palette's window-text colour.
 QImage renderScreen(const theme::ScreenPlan& plan, const PictureLookup& pictures);
+// The same screen without its texts: the layers and icon cells in their places. Loads no fonts
+// and needs no QGuiApplication.
+QImage renderScreenPictures(const theme::ScreenPlan& plan, const PictureLookup& pictures);
 
 }  // namespace screen

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -24,6 +25,7 @@ constexpr qint64 kEndsWithinMs = 3500;
 struct CliRun {
     int exitCode = -1;
     QString errors;
+    QString output;
     qint64 milliseconds = 0;
 };
 
@@ -34,18 +36,21 @@ protected:
         ASSERT_TRUE(tmp.isValid());
     }
 
-    // Runs skarvel-cli with TMPDIR pointing at `tmp`, so that whatever it leaves there shows.
-    CliRun run(const QStringList& arguments, const QString& loaderDebug = {}) {
+    // Runs skarvel-cli with TMPDIR pointing at `tmp`, so that whatever it leaves there shows, and
+    // with the given NAME=value variables.
+    CliRun run(const QStringList& arguments, const QStringList& variables = {}) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TMPDIR", tmp.path());
-        if (!loaderDebug.isEmpty()) environment.insert("LD_DEBUG", loaderDebug);
+        for (const QString& variable : variables)
+            environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
         process.setProcessEnvironment(environment);
         QElapsedTimer timer;
         timer.start();
         process.start(QStringLiteral(SKARVEL_CLI), arguments);
         process.waitForFinished(20000);
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardError()), timer.elapsed()};
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardError()),
+                QString::fromUtf8(process.readAllStandardOutput()), timer.elapsed()};
     }
 
     QString write(const QString& name, const QByteArray& bytes) {
@@ -133,6 +138,41 @@ TEST_F(Thumbnail, IdleScreenOrBackgroundScaledToFit) {
     EXPECT_EQ(QImage(out).convertToFormat(QImage::Format_RGB32), QImage(preview).convertToFormat(QImage::Format_RGB32));
 }
 
+TEST_F(Thumbnail, BelowTheScreensSizeThePicturesAloneInTheirPlaces) {
+    // A wallpaper smaller than the screen sits centred on white; the texts would lie over both.
+    const QImage wallpaper = fixtures::filled(100, 60, Qt::blue, Qt::green);
+    const QString package = save("t.nth", {"--wallpaper", write("wall.png", fixtures::encodeWithQt(wallpaper, "png"))});
+    QImage screen(208, 208, QImage::Format_ARGB32_Premultiplied);
+    screen.fill(Qt::white);
+    QPainter(&screen).drawImage((208 - 100) / 2, (208 - 60) / 2, wallpaper);
+
+    const QString out = folder.filePath("out.png");
+    for (const int side : {128, 207}) {
+        SCOPED_TRACE(side);
+        const CliRun made = run({"thumbnail", package, out, "--size", QString::number(side)});
+        ASSERT_EQ(made.exitCode, 0) << made.errors.toStdString();
+        const QImage expected = screen.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        EXPECT_EQ(QImage(out).convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32));
+    }
+}
+
+TEST_F(Thumbnail, OnlyTextsLargeEnoughToReadStartQtGuiAndLoadFonts) {
+    // The loader names each library and plugin it opens; fontconfig names each configuration file.
+    const QString package = save("t.nth", {"--wallpaper", picture("wall.png", Qt::red)});
+    const struct {
+        int side;
+        bool withTexts;
+    } cases[] = {{1, false}, {128, false}, {207, false}, {208, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.side);
+        const CliRun made = run({"thumbnail", package, folder.filePath("out.png"), "--size", QString::number(c.side)},
+                                {"LD_DEBUG=files", "FC_DEBUG=1024"});
+        ASSERT_EQ(made.exitCode, 0) << made.errors.toStdString();
+        EXPECT_EQ(made.errors.contains("plugins/platforms/"), c.withTexts);
+        EXPECT_EQ(made.output.contains("fonts.conf"), c.withTexts);
+    }
+}
+
 TEST_F(Thumbnail, HostileInputExitsOneFastLeavingNothing) {
     const QString good = save("good.nth", {"--wallpaper", picture("wall.png", Qt::red)});
     QFile goodFile(good);
@@ -185,7 +225,7 @@ TEST_F(Thumbnail, BadCommandLinesExitTwo) {
 
 TEST_F(Thumbnail, LoadsNoQtWidgets) {
     const QString package = save("t.nth", {"--wallpaper", picture("wall.png", Qt::red)});
-    const CliRun made = run({"thumbnail", package, folder.filePath("out.png")}, "files");
+    const CliRun made = run({"thumbnail", package, folder.filePath("out.png")}, {"LD_DEBUG=files"});
     EXPECT_EQ(made.exitCode, 0);
     EXPECT_TRUE(made.errors.contains("libQt6Gui")) << "the loader's list is missing";
     EXPECT_FALSE(made.errors.contains("libQt6Widgets"));
