@@ -98,6 +98,20 @@ TEST_F(WorkflowTest, SaveAfterNewThemeWritesThreeMembersDescriptorLast) {
     EXPECT_EQ(platform::findFiles(folder_, "*", 0xFF).size(), 1u) << "only the package beside it";
 }
 
+TEST_F(WorkflowTest, SaveKeepsThePermissionsOfThePackageItReplaces) {
+    ThemeFields theme;
+    const auto target = folder_ + "/old.nth";
+    writeFile(target, "old");
+    ASSERT_EQ(chmod(target.c_str(), 0604), 0);
+    SaveWorkflow().run(theme, target);
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(members(target, root_.path() + "/x").size(), 3u);
+    EXPECT_TRUE(systemTmpEmpty());
+    EXPECT_EQ(platform::findFiles(folder_, "*", 0xFF).size(), 1u);
+}
+
 TEST_F(WorkflowTest, SaveWithoutScreensaverPictureWritesTheBuiltInOne) {
     ThemeFields theme;
     theme.setPicture(kTagScreensaver, std::nullopt);
