@@ -192,11 +192,11 @@ TEST_F(WorkflowTest, FullThemeRoundTripsIntoAnotherFolder) {
     EXPECT_TRUE(open.problems().empty());
     for (int tag : kElementTags) {
         const auto path = opened.path(tag);
-        EXPECT_EQ(path, unpack + storedName(saved.path(tag))) << tag;
+        EXPECT_EQ(path, unpack + platform::fileNamePart(saved.path(tag))) << tag;
         EXPECT_EQ(readAll(path), readAll(saved.path(tag))) << tag;
         EXPECT_EQ(opened.picture(tag), readAll(saved.path(tag))) << "reloaded " << tag;
     }
-    EXPECT_EQ(opened.ringtone(), unpack + storedName(saved.ringtone()));
+    EXPECT_EQ(opened.ringtone(), unpack + platform::fileNamePart(saved.ringtone()));
     EXPECT_EQ(readAll(opened.ringtone()), readAll(saved.ringtone()));
     EXPECT_EQ(opened.colorIndex(), 5);
     EXPECT_EQ(opened.previewUpdates, 1);
