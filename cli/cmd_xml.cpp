@@ -7,6 +7,7 @@
 
 #include "cli/common.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "xml/scanner.h"
 #include "xml/tree.h"
 
@@ -36,7 +37,7 @@ const char* itemKindName(TXMLItemKind kind) {
 // Hands the file to the scanner without a copy: parts and dtd stream over it, no tree is built.
 void scanWhole(TXmlParser& scanner, const XmlOptions& options) {
     scanner.SetNativeDecoding(options.native);
-    scanner.TakeText(ReadXmlFile(options.file));
+    scanner.TakeText(platform::readWholeFile(options.file));
     scanner.Rewind();
 }
 

@@ -7,10 +7,6 @@
 
 #include <array>
 #include <cctype>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace picture {
 namespace {
@@ -41,48 +37,15 @@ bool equalNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-// Closes a descriptor on every path out.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// The whole file, or EFOpenError when it cannot be opened or is no regular file.
+// The whole file; one past kMaxPictureFileBytes is refused before it is read.
 QByteArray readPictureFile(const std::string& fileName)
 {
-    std::uint64_t size = 0;
-    FileHandle file(platform::openRegularFile(fileName, &size));
-    if (file.get() < 0)
-        throw platform::EFOpenError(fileName);
-    if (size > std::uint64_t(kMaxPictureFileBytes))
+    try {
+        const std::string bytes = platform::readWholeFile(fileName, std::uint64_t(kMaxPictureFileBytes));
+        return QByteArray(bytes.data(), qsizetype(bytes.size()));
+    } catch (const platform::EFileTooLarge&) {
         throw platform::Error("Picture file is too large: " + fileName);
-
-    QByteArray bytes;
-    bytes.resize(qsizetype(size));
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(file.get(), bytes.data() + done, size_t(bytes.size() - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw platform::EReadError();
-        if (got == 0)
-            break;  // the file shrank meanwhile
-        done += got;
     }
-    bytes.truncate(done);
-    return bytes;
 }
 
 }  // namespace
@@ -96,14 +59,6 @@ bool sizeWithinLimits(qint64 width, qint64 height)
 }
 
 }  // namespace detail
-
-std::string extensionOf(std::string_view fileName)
-{
-    const size_t dot = fileName.rfind('.');
-    if (dot == std::string_view::npos || fileName.find('/', dot) != std::string_view::npos)
-        return {};
-    return std::string(fileName.substr(dot + 1));
-}
 
 bool kindForExtension(std::string_view extension, Kind& kind)
 {

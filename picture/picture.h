@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace picture {
 
 // Limits that keep a hostile picture from taking unbounded memory or time. A picture whose
@@ -43,9 +45,8 @@ struct Picture {
     bool animated() const { return frames.size() > 1; }
 };
 
-// The extension of a file name: the text after its last ".", provided no "/" follows it;
-// else empty.
-std::string extensionOf(std::string_view fileName);
+// The extension of a file name (platform::extensionOf).
+using platform::extensionOf;
 
 // The decoder for an extension, compared without regard to letter case; false when none.
 bool kindForExtension(std::string_view extension, Kind& kind);

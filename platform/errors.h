@@ -29,6 +29,12 @@ public:
     EReadError() : Error("Stream read error") {}
 };
 
+// "File is too large: %s": a file holds more than its reader accepts.
+class EFileTooLarge : public Error {
+public:
+    explicit EFileTooLarge(const std::string& path) : Error("File is too large: " + path) {}
+};
+
 // Raised by the archive components' error routine: a numbered message of the string table.
 class E_RAISE : public Error {
 public:

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/dostime.h"
+#include "platform/errors.h"
 
 namespace platform {
 
@@ -17,6 +18,18 @@ namespace {
 
 // The bits a search mask filters on: hidden, system, volume and folder.
 constexpr std::uint32_t kMaskedBits = kAttrHidden | kAttrSystem | kAttrVolumeId | kAttrDirectory;
+
+// Closes a descriptor on every path out.
+class ClosedOnExit {
+public:
+    explicit ClosedOnExit(int fd) : fd_(fd) {}
+    ~ClosedOnExit() { ::close(fd_); }
+    ClosedOnExit(const ClosedOnExit&) = delete;
+    ClosedOnExit& operator=(const ClosedOnExit&) = delete;
+
+private:
+    int fd_;
+};
 
 std::uint32_t attributesOf(const struct stat& st, std::string_view name) {
     std::uint32_t attr = 0;
@@ -140,6 +153,12 @@ std::string folderPart(std::string_view path) {
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
 }
 
+std::string extensionOf(std::string_view path) {
+    const auto dot = path.rfind('.');
+    if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) return {};
+    return std::string(path.substr(dot + 1));
+}
+
 std::string currentFolder() {
     std::string buffer(256, '\0');
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -208,6 +227,23 @@ int openRegularFile(const std::string& path, std::uint64_t* size) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (size) *size = static_cast<std::uint64_t>(info.st_size);
     return fd;
+}
+
+std::string readWholeFile(const std::string& path, std::uint64_t maxBytes) {
+    std::uint64_t size = 0;
+    const int fd = openRegularFile(path, &size);
+    if (fd < 0) throw EFOpenError(path);
+    const ClosedOnExit closer(fd);
+    if (size > maxBytes) throw EFileTooLarge(path);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) throw EReadError();
+        done += static_cast<std::size_t>(got);
+    }
+    return bytes;
 }
 
 }  // namespace platform

@@ -52,6 +52,8 @@ bool isSymlink(const std::string& path);
 std::string fileNamePart(std::string_view path);
 // The folder part including its trailing "/" (empty when there is none).
 std::string folderPart(std::string_view path);
+// The extension: the text after the last "." of the file-name part (empty when there is none).
+std::string extensionOf(std::string_view path);
 
 std::string currentFolder();                    // without trailing "/"
 // Absolute form of a path against the current folder, "." and ".." resolved lexically.
@@ -63,6 +65,11 @@ std::string programFolder();
 // and missing files give -1. On success the descriptor reads in blocking mode and `size` (when
 // given) holds the file's size.
 int openRegularFile(const std::string& path, std::uint64_t* size = nullptr);
+
+// The whole of a regular file, opened as openRegularFile does. Throws EFOpenError when it cannot
+// be opened or is no regular file, EFileTooLarge when it holds more than `maxBytes`, EReadError
+// when reading fails or the file shrinks meanwhile.
+std::string readWholeFile(const std::string& path, std::uint64_t maxBytes = UINT64_MAX);
 
 // Creates a folder and its parents; returns false on failure.
 bool createFolders(const std::string& path);

@@ -84,6 +84,16 @@ bool copyThenRename(const std::string& from, const std::string& to) {
     return true;
 }
 
+// The permissions a file put onto `target` gets: those of the regular file there, else those a
+// newly created file gets under the umask.
+mode_t modeForReplacing(const std::string& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 // Makes a folder writable and searchable by its owner so that its entries can be removed.
 void openUpFolder(const std::string& path, const struct stat& st) {
     if ((st.st_mode & S_IRWXU) != S_IRWXU) ::chmod(path.c_str(), (st.st_mode & 07777) | S_IRWXU);
@@ -141,6 +151,11 @@ bool moveFile(const std::string& from, const std::string& to) {
     struct stat st {};
     if (::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     return copyThenRename(from, to);
+}
+
+bool replaceFile(const std::string& from, const std::string& target) {
+    ::chmod(from.c_str(), modeForReplacing(target));
+    return moveFile(from, target);
 }
 
 void removeTree(const std::string& path) {

@@ -20,6 +20,11 @@ std::string createTempFolder(const std::string& prefix = "skarvel");
 // (with `from` left in place and `to` untouched).
 bool moveFile(const std::string& from, const std::string& to);
 
+// Puts the finished file `from` onto `target` atomically (moveFile), with the permissions of the
+// file it replaces, or for a new file those the umask allows (0666 less the umask). Returns false
+// on failure, with `target` untouched and no temporary copy left; `from` then stays in place.
+bool replaceFile(const std::string& from, const std::string& target);
+
 // Removes a folder and everything in it; symbolic links are removed, never followed.
 void removeTree(const std::string& path);
 

@@ -11,6 +11,7 @@
 
 #include "platform/codepage.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/tempfile.h"
 #include "theme/descriptor.h"
 #include "theme/fields.h"
@@ -238,7 +239,7 @@ private:
         claimed_.insert(descriptorName);
         std::string text;
         try {
-            text = readFileBytes(folder_ + descriptorName);
+            text = platform::readWholeFile(folder_ + descriptorName);
         } catch (const platform::Error&) {
             return;  // not extracted: the member's own problem is reported for the package
         }

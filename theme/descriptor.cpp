@@ -1,5 +1,7 @@
 #include "theme/descriptor.h"
 
+#include "platform/files.h"
+
 namespace theme {
 
 namespace {
@@ -22,12 +24,12 @@ class Composer {
 public:
     // A line naming the file at `path`; names are written as they are, never escaped.
     void fileLine(std::string_view open, FileOrigin origin, const std::string& path) {
-        descriptor_.text.append(open).append(storedName(path)).append(kLineClose);
+        descriptor_.text.append(open).append(platform::fileNamePart(path)).append(kLineClose);
         descriptor_.files.push_back({origin, path});
     }
 
     void iconLine(const IconRow& row, const std::string& path) {
-        descriptor_.text.append("  <icon src=\"").append(storedName(path));
+        descriptor_.text.append("  <icon src=\"").append(platform::fileNamePart(path));
         descriptor_.text.append("\" item_id=\"").append(row.itemId);
         descriptor_.text.append("\" size=\"").append(row.size).append(kLineClose);
         descriptor_.files.push_back({FileOrigin::Field, path});
@@ -47,11 +49,6 @@ private:
 };
 
 }  // namespace
-
-std::string storedName(std::string_view path) {
-    const auto slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
 
 Descriptor composeDescriptor(const ThemeView& view) {
     Composer composer;

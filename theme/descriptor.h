@@ -39,9 +39,6 @@ struct Descriptor {
 // from the file system.
 Descriptor composeDescriptor(const ThemeView& view);
 
-// The name a package stores for a path: what follows its last "/" (the whole path without one).
-std::string storedName(std::string_view path);
-
 // Reads a theme from a descriptor's item tree into `view`: the first `theme` element of the tree
 // (none: nothing changes), its direct children by name, paths built as `unpackFolder` + src, or
 // the file whose name matches src ignoring letter case when that one is missing

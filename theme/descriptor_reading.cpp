@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/errors.h"
+#include "platform/files.h"
 
 #include "theme/descriptor.h"
 #include "theme/unpack_folder.h"
@@ -33,8 +34,7 @@ int colorIndexOf(const std::string& name) {
 // The message with every long piece of `input` it quotes (the whole text, or its extension) cut
 // to its first kMaxQuotedInput characters.
 std::string withBoundedQuotes(std::string message, const std::string& input) {
-    const size_t dot = input.rfind('.');
-    for (const std::string& piece : {input, dot == std::string::npos ? std::string() : input.substr(dot + 1)}) {
+    for (const std::string& piece : {input, platform::extensionOf(input)}) {
         if (piece.size() <= kMaxQuotedInput) continue;
         for (size_t at = message.find(piece); at != std::string::npos; at = message.find(piece, at + 1))
             message.replace(at, piece.size(), quotedInput(piece));

@@ -1,9 +1,7 @@
 #include "theme/fields.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 #include <stdexcept>
 
 #include "platform/errors.h"
@@ -24,18 +22,7 @@ int iconTagFor(std::string_view itemId, std::string_view size) {
     return 0;
 }
 
-std::string readFileBytes(const std::string& path) {
-    // A folder opens as a stream on Linux but cannot be read: only regular files count.
-    if (!platform::fileExists(path)) throw platform::EFOpenError(path);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw platform::EFOpenError(path);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) throw platform::EFOpenError(path);
-    return std::move(bytes).str();
-}
-
-ThemeFields::ThemeFields() : ThemeFields(readFileBytes) {}
+ThemeFields::ThemeFields() : ThemeFields([](const std::string& path) { return platform::readWholeFile(path); }) {}
 
 ThemeFields::ThemeFields(Loader loader) : loader_(std::move(loader)) {
     pictures_[slot(kTagScreensaver)] = std::string(resources::defaultScreensaver());

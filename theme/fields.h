@@ -107,7 +107,4 @@ private:
     int color_ = 0;
 };
 
-// Reads a whole file; throws platform::EFOpenError when it cannot be opened or read.
-std::string readFileBytes(const std::string& path);
-
 }  // namespace theme

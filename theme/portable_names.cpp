@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/files.h"
 #include "theme/descriptor.h"
 
 namespace theme {
@@ -19,12 +20,12 @@ std::string lowerAscii(std::string text) {
     return text;
 }
 
-// ".jpg" for "Обои.JPG"; empty when the name has no extension or a non-portable one.
-std::string portableExtension(const std::string& name) {
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos || dot + 1 == name.size()) return {};
-    const std::string extension = lowerAscii(name.substr(dot));
-    return isPortableName(extension) ? extension : std::string();
+// ".jpg" for "/home/me/Обои.JPG"; empty when the name has no extension or a non-portable one.
+std::string portableExtension(const std::string& path) {
+    const std::string extension = platform::extensionOf(path);
+    if (extension.empty()) return {};
+    const std::string dotted = lowerAscii("." + extension);
+    return isPortableName(dotted) ? dotted : std::string();
 }
 
 std::string slotName(int tag) {
@@ -41,16 +42,16 @@ public:
     Renamer(const ThemeView& view, const std::string& folder) : folder_(folder) {
         // The names that stay, default files included, are taken before any new one is made.
         for (const auto& named : composeDescriptor(view).files) {
-            const std::string name = storedName(named.path);
+            const std::string name = platform::fileNamePart(named.path);
             if (isPortableName(name)) taken_.insert(lowerAscii(name));
         }
     }
 
     // The path Save should use for `path`, the field of slot `tag` (0: the ringtone).
     std::string pathFor(int tag, const std::string& path) {
-        if (path.empty() || isPortableName(storedName(path))) return path;
+        if (path.empty() || isPortableName(platform::fileNamePart(path))) return path;
         if (const auto done = copies_.find(path); done != copies_.end()) return done->second;
-        const std::string copy = folder_ + "/" + freeName(slotName(tag), portableExtension(storedName(path)));
+        const std::string copy = folder_ + "/" + freeName(slotName(tag), portableExtension(path));
         std::error_code failed;
         if (!std::filesystem::copy_file(path, copy, failed)) return path;
         copies_.emplace(path, copy);

@@ -1,10 +1,6 @@
 #include "theme/save.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -39,16 +35,6 @@ void requireReadable(const std::string& path) {
     if (!in || (in.read(&probe, 1), in.bad())) throw platform::EFOpenError(path);
 }
 
-// Permissions for the new package: those of the package it replaces, else what the umask allows
-// (the writer's temporary file is private to its owner).
-mode_t packageMode(const std::string& target) {
-    struct stat info;
-    if (stat(target.c_str(), &info) == 0) return info.st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
 // Writes the files Save supplies itself into `workFolder` and returns every file of the package
 // in member order, the descriptor last.
 std::vector<std::string> prepareFiles(const ThemeView& view, const Descriptor& descriptor,
@@ -75,24 +61,6 @@ std::vector<std::string> prepareFiles(const ThemeView& view, const Descriptor& d
     return files;
 }
 
-// A private folder beside the target, on the target's file system, for the finished archive
-// until it is renamed onto the target. Removed with its contents when it goes out of scope.
-class StagingFolder {
-public:
-    explicit StagingFolder(const std::string& target) {
-        std::string pattern = platform::folderPart(target) + ".skarvel-save-XXXXXX";
-        if (!mkdtemp(pattern.data())) throw platform::EFCreateError(target);
-        path_ = pattern;
-    }
-    ~StagingFolder() { platform::removeTree(path_); }
-    StagingFolder(const StagingFolder&) = delete;
-    StagingFolder& operator=(const StagingFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 std::string writerError(const zip::TProblem& error) {
     return error.File.empty() ? error.Text : error.Text + ": " + error.File;
 }
@@ -115,11 +83,9 @@ std::string SaveWorkflow::run(const ThemeView& view, const std::string& chosenNa
     const auto files = prepareFiles(saved, descriptor, work.path());
 
     const std::string target = packageNameFor(chosenName);
-    const mode_t mode = packageMode(target);
-    // A fresh archive beside the target, renamed onto it only when complete and holding every
-    // file: a failed run leaves the old package as it was.
-    StagingFolder staging(target);
-    const std::string staged = staging.path() + "/package.nth";
+    // A fresh archive in the work folder, put onto the target only when complete and holding
+    // every file: a failed run leaves the old package as it was.
+    const std::string finished = work.path() + "/package.nth";
 
     zip::TZip Zip1;
     Zip1.SetArcType(zip::atZip);
@@ -136,7 +102,7 @@ std::string SaveWorkflow::run(const ThemeView& view, const std::string& chosenNa
         Zip1.OnProgress = [this](zip::TZipCommon&, std::uint64_t, std::uint64_t percentOfRun) {
             onProgress(static_cast<int>(std::min<std::uint64_t>(percentOfRun, 100)));
         };
-    Zip1.SetArchiveFile(staged);
+    Zip1.SetArchiveFile(finished);
 
     Zip1.Compress();
     if (!Zip1.LastError().empty()) throw platform::Error(writerError(Zip1.LastError()));
@@ -144,8 +110,7 @@ std::string SaveWorkflow::run(const ThemeView& view, const std::string& chosenNa
         const auto& problems = Zip1.Problems();
         throw platform::Error(problems.empty() ? "Cannot create file " + target : writerError(problems.front()));
     }
-    chmod(staged.c_str(), mode);
-    if (std::rename(staged.c_str(), target.c_str()) != 0) throw platform::EFCreateError(target);
+    if (!platform::replaceFile(finished, target)) throw platform::EFCreateError(target);
     return target;
 }
 

@@ -4,9 +4,9 @@
 //
 // Contract: the files Save makes itself (the default screensaver and ringtone, the descriptor)
 // live in a private temporary folder that is removed afterwards, whatever happens. The package is
-// built fresh under a temporary name beside the target and renamed onto the target only when it
-// is complete, so every failure leaves an existing package exactly as it was. Failures throw
-// platform::Error with the text the user sees.
+// built fresh in that folder and put onto the target atomically (platform::replaceFile, keeping
+// the old package's permissions) only when it is complete, so every failure leaves an existing
+// package exactly as it was. Failures throw platform::Error with the text the user sees.
 #include <functional>
 #include <string>
 

@@ -1,8 +1,5 @@
 #include "xml/tree.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <new>
 
 #include "platform/errors.h"
@@ -10,29 +7,6 @@
 #include "xml/casefold.h"
 
 namespace xml {
-
-std::string ReadXmlFile(const std::string& fileName) {
-    std::uint64_t size = 0;
-    const int fd = platform::openRegularFile(fileName, &size);
-    if (fd < 0) throw platform::EFOpenError(fileName);
-    std::string text;
-    try {
-        text.resize(static_cast<size_t>(size));
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    if (done < text.size()) throw platform::EReadError();
-    return text;
-}
 
 namespace {
 
@@ -82,7 +56,7 @@ void TQXMLParser::Clear() {
 
 void TQXMLParser::LoadFromFile(const std::string& fileName) {
     Clear();
-    sourceText_ = ReadXmlFile(fileName);
+    sourceText_ = platform::readWholeFile(fileName);
     Parse();
 }
 

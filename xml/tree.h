@@ -40,9 +40,6 @@ public:
     std::string AttributeValue(std::string_view name) const;
 };
 
-// The whole content of a regular file, as LoadFromFile reads it (and with its errors).
-std::string ReadXmlFile(const std::string& fileName);
-
 class TQXMLParser {
 public:
     TQXMLParser();

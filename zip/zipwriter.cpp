@@ -332,19 +332,8 @@ void TZip::ReplaceArchive() {
         DropTemporaryFile();  // nothing new: the archive stays as it was
         return;
     }
-    // The temporary file is private (0600); the archive gets the mode of the file it replaces, or
-    // the usual mode of a new file.
-    struct stat st {};
-    mode_t mode = 0;
-    if (::stat(archiveFile_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode = ::umask(0);
-        ::umask(mode);
-        mode = 0666 & ~mode;
-    }
-    ::chmod(tempPath_.c_str(), mode);
-    if (!platform::moveFile(tempPath_, archiveFile_)) RaiseError(kMsgWriteError, archiveFile_);
+    // The temporary file is private (0600); the archive gets the mode of the file it replaces.
+    if (!platform::replaceFile(tempPath_, archiveFile_)) RaiseError(kMsgWriteError, archiveFile_);
     tempPath_.clear();
     archiveWritten_ = true;
 }

@@ -1,6 +1,6 @@
 #include "app/about/about.h"
 
-#include "resources/embedded.h"
+#include "app/widgets.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -21,14 +21,6 @@ namespace {
 constexpr int kClientWidth = 278;
 constexpr int kClientHeight = 188;
 constexpr int kFontPixels = 11;  // 8 point at 96 dpi
-
-QPixmap embeddedPixmap(const char* name)
-{
-    const std::string_view bytes = resources::windowPicture(name);
-    QPixmap pixmap;
-    pixmap.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), uint(bytes.size()), "PNG");
-    return pixmap;
-}
 
 // Centred text of several lines with a 1-pixel light shadow towards the top left.
 class ShadowLabel : public QLabel {
@@ -97,8 +89,8 @@ TfmAbout::TfmAbout(QWidget* parent)
     cxButton1->setGeometry(102, 8, 75, 25);
     cxButton1->setFlat(true);
     QIcon tick;
-    tick.addPixmap(embeddedPixmap("glyph_ok.png"), QIcon::Normal);
-    tick.addPixmap(embeddedPixmap("glyph_ok_disabled.png"), QIcon::Disabled);
+    tick.addPixmap(windowPixmap("glyph_ok.png"), QIcon::Normal);
+    tick.addPixmap(windowPixmap("glyph_ok_disabled.png"), QIcon::Disabled);
     cxButton1->setIcon(tick);
     cxButton1->setIconSize(QSize(16, 16));
     cxButton1->setAutoDefault(false);
@@ -114,7 +106,7 @@ TfmAbout::TfmAbout(QWidget* parent)
     Panel2->setGeometry(12, 16, 253, 105);
 
     Image1 = named(new QLabel(Panel2), "Image1");
-    const QPixmap picture = embeddedPixmap("about.png");
+    const QPixmap picture = windowPixmap("about.png");
     Image1->setPixmap(picture);
     Image1->setGeometry(8, 4, picture.isNull() ? 80 : picture.width(), picture.isNull() ? 80 : picture.height());
 

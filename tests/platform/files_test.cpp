@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "platform/dostime.h"
+#include "platform/errors.h"
 #include "platform/tempfile.h"
 #include "support/files.h"
 
@@ -127,6 +128,23 @@ TEST_F(FolderFixture, DeleteFileRemovesLinksNotTargets) {
     EXPECT_TRUE(fileExists(at("sub/inner.png")));
     EXPECT_FALSE(deleteFile(at("sub")));
     EXPECT_FALSE(deleteFile(at("missing")));
+}
+
+// Whole files: a link is followed; folders, FIFOs and missing files are refused without blocking.
+TEST_F(FolderFixture, ReadWholeFileReadsRegularFilesOnly) {
+    EXPECT_EQ(readWholeFile(at("b.txt")), "hello");
+    EXPECT_EQ(readWholeFile(at("link-file")), "hello");
+    EXPECT_EQ(readWholeFile(at(".hidden")), "");
+    EXPECT_EQ(readWholeFile(at("b.txt"), 5), "hello");
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
+    for (const char* name : {"sub", "fifo", "missing"})
+        EXPECT_THROW(readWholeFile(at(name)), EFOpenError) << name;
+    try {
+        readWholeFile(at("b.txt"), 4);
+        FAIL() << "a file over the limit was read";
+    } catch (const EFileTooLarge& error) {
+        EXPECT_EQ(error.what(), "File is too large: " + at("b.txt"));
+    }
 }
 
 TEST_F(FolderFixture, CreateFoldersMakesParents) {

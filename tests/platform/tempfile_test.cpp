@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <fstream>
@@ -72,6 +75,53 @@ TEST(MoveFile, FailureLeavesBothSidesAlone) {
     EXPECT_EQ(readFile(from), "source");
 }
 
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST(ReplaceFile, KeepsTheModeOfTheFileItReplaces) {
+    TempFolder folder;
+    const std::string from = folder.path() + "/finished", to = folder.path() + "/theme.nth";
+    writeFile(from, "new");
+    writeFile(to, "old");
+    ASSERT_EQ(::chmod(from.c_str(), 0600), 0);
+    ASSERT_EQ(::chmod(to.c_str(), 0640), 0);
+    ASSERT_TRUE(replaceFile(from, to));
+    EXPECT_EQ(readFile(to), "new");
+    EXPECT_EQ(modeOf(to), 0640u);
+    EXPECT_EQ(findFiles(folder.path(), "*", 0x3F).size(), 1u);
+}
+
+TEST(ReplaceFile, NewFileGetsWhatTheUmaskAllows) {
+    TempFolder folder;
+    const std::string from = folder.path() + "/finished", to = folder.path() + "/theme.nth";
+    writeFile(from, "new");
+    ASSERT_EQ(::chmod(from.c_str(), 0600), 0);
+    const mode_t previous = ::umask(027);
+    const bool replaced = replaceFile(from, to);
+    ::umask(previous);
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(modeOf(to), 0640u);
+}
+
+TEST(ReplaceFile, FailureLeavesTheOldFile) {
+    TempFolder folder;
+    const std::string to = folder.path() + "/theme.nth";
+    writeFile(to, "old");
+    ASSERT_EQ(::chmod(to.c_str(), 0640), 0);
+    EXPECT_FALSE(replaceFile(folder.path() + "/missing", to));
+    // A folder in the way cannot be replaced by a file.
+    const std::string from = folder.path() + "/finished", busy = folder.path() + "/busy";
+    writeFile(from, "new");
+    ASSERT_TRUE(createFolders(busy + "/inside"));
+    EXPECT_FALSE(replaceFile(from, busy));
+    EXPECT_TRUE(folderExists(busy + "/inside"));
+    EXPECT_EQ(readFile(from), "new");
+    EXPECT_EQ(readFile(to), "old");
+    EXPECT_EQ(modeOf(to), 0640u);
+}
+
 // /dev/shm is a separate file system on most Linux machines; rename() fails there with EXDEV.
 class MoveAcrossFileSystems : public testing::Test {
 protected:
@@ -113,6 +163,42 @@ TEST_F(MoveAcrossFileSystems, FailureLeavesSourceInPlace) {
     writeFile(from, "data");
     EXPECT_FALSE(moveFile(from, local_.path() + "/missing/theme.nth"));
     EXPECT_EQ(readFile(from), "data");
+}
+
+TEST_F(MoveAcrossFileSystems, ReplaceKeepsTheOldModeAndLeavesNoCopy) {
+    const std::string from = other_ + "/archive.tmp", to = local_.path() + "/theme.nth";
+    writeFile(from, "new content");
+    ASSERT_EQ(::chmod(from.c_str(), 0600), 0);
+    writeFile(to, "old");
+    ASSERT_EQ(::chmod(to.c_str(), 0604), 0);
+    ASSERT_TRUE(replaceFile(from, to));
+    EXPECT_EQ(readFile(to), "new content");
+    EXPECT_EQ(modeOf(to), 0604u);
+    EXPECT_FALSE(fileExists(from));
+    EXPECT_EQ(findFiles(local_.path(), "*", 0x3F).size(), 1u) << "no temporary copy left behind";
+}
+
+// A copy that fails half way (the file size limit stops the write) leaves the old file as it was
+// and no temporary copy beside it.
+TEST_F(MoveAcrossFileSystems, ReplaceFailingMidCopyLeavesTheOldFile) {
+    const std::string from = other_ + "/archive.tmp", to = local_.path() + "/theme.nth";
+    writeFile(from, std::string(200000, 'n'));
+    writeFile(to, "old");
+    ASSERT_EQ(::chmod(to.c_str(), 0640), 0);
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool replaced = replaceFile(from, to);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousSignal);
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(readFile(to), "old");
+    EXPECT_EQ(modeOf(to), 0640u);
+    EXPECT_EQ(readFile(from).size(), 200000u) << "the finished file stays for the caller";
+    EXPECT_EQ(findFiles(local_.path(), "*", 0x3F).size(), 1u) << "no temporary copy left behind";
 }
 
 TEST(RemoveTree, RemovesEverythingButNeverFollowsLinks) {

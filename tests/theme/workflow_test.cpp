@@ -94,6 +94,20 @@ TEST_F(WorkflowTest, SaveAfterNewThemeWritesThreeMembersDescriptorLast) {
     EXPECT_EQ(platform::findFiles(folder_, "*", 0xFF).size(), 1u) << "only the package beside it";
 }
 
+TEST_F(WorkflowTest, SaveKeepsThePermissionsOfThePackageItReplaces) {
+    ThemeFields theme;
+    const auto target = folder_ + "/old.nth";
+    writeFile(target, "old");
+    ASSERT_EQ(chmod(target.c_str(), 0604), 0);
+    SaveWorkflow().run(theme, target);
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(members(target, root_.path() + "/x").size(), 3u);
+    EXPECT_TRUE(systemTmpEmpty());
+    EXPECT_EQ(platform::findFiles(folder_, "*", 0xFF).size(), 1u);
+}
+
 TEST_F(WorkflowTest, SaveWithoutScreensaverPictureWritesTheBuiltInOne) {
     ThemeFields theme;
     theme.setPicture(kTagScreensaver, std::nullopt);
@@ -174,11 +188,11 @@ TEST_F(WorkflowTest, FullThemeRoundTripsIntoAnotherFolder) {
     EXPECT_TRUE(open.problems().empty());
     for (int tag : kElementTags) {
         const auto path = opened.path(tag);
-        EXPECT_EQ(path, unpack + storedName(saved.path(tag))) << tag;
+        EXPECT_EQ(path, unpack + platform::fileNamePart(saved.path(tag))) << tag;
         EXPECT_EQ(readFile(path), readFile(saved.path(tag))) << tag;
         EXPECT_EQ(opened.picture(tag), readFile(saved.path(tag))) << "reloaded " << tag;
     }
-    EXPECT_EQ(opened.ringtone(), unpack + storedName(saved.ringtone()));
+    EXPECT_EQ(opened.ringtone(), unpack + platform::fileNamePart(saved.ringtone()));
     EXPECT_EQ(readFile(opened.ringtone()), readFile(saved.ringtone()));
     EXPECT_EQ(opened.colorIndex(), 5);
     EXPECT_EQ(opened.previewUpdates, 1);
