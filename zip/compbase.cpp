@@ -189,14 +189,10 @@ void TCompBase::Run() {
     ProcessEntries();
     Finish();
     Report();
-    AfterWriteHook();
 }
 
 void TCompBase::ProcessEntries() {
-    std::uint32_t recordNumber = 0;
     for (TEntry& entry : entries_.items()) {
-        ++recordNumber;
-        if (Switch == swRead) MemberHook(entry);
         switch (entry.State) {
             case esNew:
             case esReplace:

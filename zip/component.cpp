@@ -63,12 +63,6 @@ void TArchiveComponent::SetArchiveFile(const std::string& name) {
     RunRecognition();
 }
 
-std::size_t TReadWriteObj::ReadBlock(FileStream& in, void* buffer, std::size_t count, Crc32* crc) {
-    const std::size_t n = in.read(buffer, count);
-    if (crc) crc->update(buffer, n);
-    return n;
-}
-
 void TReadWriteObj::WriteBlock(FileStream& out, const void* buffer, std::size_t count) {
     if (out.write(buffer, count) != count) throw platform::E_RAISE(kMsgWriteError, messageText(kMsgWriteError));
 }

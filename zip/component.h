@@ -98,9 +98,6 @@ public:
     static constexpr std::size_t kBlockSize = 32768;
 
 protected:
-    // Reads up to `count` bytes at the stream position (short only at end of file), feeding
-    // `crc` with what was read when given.
-    std::size_t ReadBlock(FileStream& in, void* buffer, std::size_t count, Crc32* crc = nullptr);
     // Writes all `count` bytes at the stream position; a short write throws E_RAISE 25136
     // directly (OnError is not called).
     void WriteBlock(FileStream& out, const void* buffer, std::size_t count);

@@ -210,11 +210,10 @@ void TZip::OpenOldArchive() {
     const std::uint64_t windowStart = size - width;
     const auto window = readAt(*oldArchive_, windowStart, width);
     if (window.size() < kEndRecordSize) RaiseError(kMsgUnsupportedArchive, archiveFile_);
-    for (std::size_t p = window.size() - kEndRecordSize + 1; p-- > 0;) {
-        ByteCursor cursor{std::span<const std::uint8_t>(window).subspan(p)};
+    if (const auto p = findEndRecordSignature(window, 0, window.size() - kEndRecordSize)) {
+        ByteCursor cursor{std::span<const std::uint8_t>(window).subspan(*p)};
         const auto end = EndRecord::decode(cursor);
-        if (!end || end->signature != kEndRecordSignature) continue;
-        const auto cd = locateCentralDirectory(*oldArchive_, windowStart + p, *end);
+        const auto cd = locateCentralDirectory(*oldArchive_, windowStart + *p, *end);
         // A ZIP64 end record that only repeats what the end record holds is not needed.
         const bool saturated = end->centralDirectoryOffset == kSaturated32 || end->centralDirectorySize == kSaturated32 ||
                                end->totalEntries == 0xFFFF;
