@@ -121,12 +121,8 @@ std::uint32_t TCompBase::Compress() {
     const auto started = std::chrono::steady_clock::now();
     try {
         Run();
-    } catch (const platform::E_RAISE& e) {
-        SetLastError(e.number(), e.what(), currentFile_);
-    } catch (const std::exception& e) {
-        SetLastError(0, e.what(), currentFile_);
     } catch (...) {
-        SetLastError(0, "Unknown error", currentFile_);
+        RecordCaught(currentFile_, true, true);
     }
 
     // Whatever happened: close the streams, drop the list, remove a temporary file left over.

@@ -58,11 +58,8 @@ std::vector<TMemberRecord> TUnZIP::ListMembers() {
     const std::unique_ptr<FileStream> archive = OpenArchiveForRun();
     try {
         WalkMembers(*archive);
-    } catch (const platform::E_RAISE& e) {
-        SetLastError(e.number(), e.what(), ArchiveFile());
-    } catch (const platform::Error& e) {
-        NotePlatformError(e.what(), ArchiveFile());
-        SetLastError(0, e.what(), ArchiveFile());
+    } catch (...) {
+        RecordCaught(ArchiveFile(), true);
     }
     return members_;
 }
