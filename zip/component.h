@@ -1,7 +1,7 @@
 #pragma once
 // The class chain shared by the archive writer and reader:
 //   TArchiveComponent -> TReadWriteObj -> TZipCommon -> TCompBase -> TZip      (writer, writer.h)
-//                                                  \-> TUnBase  -> TUnZIP    (reader)
+//                                                  \-> TUnBase  -> TUnZIP    (reader, unzip_base.h, unzip.h)
 //
 // Contract:
 // - Properties with setter rules are X() / SetX(); plain properties are public members named as

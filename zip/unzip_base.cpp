@@ -1,4 +1,4 @@
-#include "zip/reader.h"
+#include "zip/unzip_base.h"
 
 #include <chrono>
 

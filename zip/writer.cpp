@@ -165,6 +165,8 @@ void TCompBase::Run() {
             RaiseError(kMsgWriteError, archiveFile_);
     }
 
+    // The "oxr" prefix marks the writer's temporary archives: a leftover of a run that was killed
+    // is told apart from other temporary files by it (and the tests look for such leftovers).
     try {
         tempPath_ = platform::createTempFile("oxr");
     } catch (const platform::Error&) {

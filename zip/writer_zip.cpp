@@ -1,4 +1,5 @@
-// TZip: the ZIP-specific steps of the writer (members, old archive, central directory).
+// TZip: the ZIP-specific steps of the writer (members, old archive, central directory, the move
+// of the finished archive onto the target).
 #include <sys/stat.h>
 
 #include <algorithm>

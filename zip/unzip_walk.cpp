@@ -1,3 +1,4 @@
+// TUnZIP's walk: the member list from the central directory or the local headers.
 #include "zip/unzip.h"
 
 #include <algorithm>
