@@ -15,15 +15,12 @@ namespace {
 
 constexpr int kZipCommentWindow = 2000;
 
-// The problems the reader recorded, without the error that ended its run (that one is thrown).
-std::vector<PackageProblem> problemsOf(const zip::TUnZIP& reader) {
+// The problems the reader recorded; after a refused run without the error that ended it (that
+// one is thrown, and the reader records it last).
+std::vector<PackageProblem> problemsOf(const zip::TUnZIP& reader, bool refused) {
     std::vector<PackageProblem> problems;
-    const auto& last = reader.LastError();
-    for (const auto& problem : reader.Problems()) {
-        if (!last.empty() && problem.Number == last.Number && problem.Text == last.Text && problem.File == last.File)
-            continue;
-        problems.push_back({problem.Number, problem.Text, problem.File});
-    }
+    for (const auto& problem : reader.Problems()) problems.push_back({problem.Number, problem.Text, problem.File});
+    if (refused && !reader.LastError().empty()) problems.pop_back();
     return problems;
 }
 
@@ -56,10 +53,10 @@ bool OpenWorkflow::run(const std::string& package, const std::string& chosenFold
         UnZIP1.SetExtractDir(unpackFolder_);
         UnZIP1.ExtractFiles();
     } catch (...) {
-        problems_ = problemsOf(UnZIP1);
+        problems_ = problemsOf(UnZIP1, true);
         throw;
     }
-    problems_ = problemsOf(UnZIP1);
+    problems_ = problemsOf(UnZIP1, false);
 
     view.resetElements();
     try {

@@ -17,7 +17,6 @@ namespace theme {
 namespace {
 
 constexpr const char* kPackageExtension = ".nth";
-constexpr std::uint32_t kAnyFile = 2367;
 
 void writeFile(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -94,7 +93,7 @@ std::string SaveWorkflow::run(const ThemeView& view, const std::string& chosenNa
     Zip1.Switch = zip::swAdd;
     Zip1.StoredDirNames = zip::sdNone;
     Zip1.RecurseDirs = false;
-    Zip1.FileAttribute.SetftFileAttr(kAnyFile);
+    Zip1.FileAttribute.SetftFileAttr(zip::TAttributeFilter::kAnyFileMask);
     Zip1.FreshArchive = true;
     Zip1.FileSpec = files;
     if (onProgress)

@@ -1,6 +1,7 @@
 #include "zip/component.h"
 
 #include <map>
+#include <new>
 
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -46,6 +47,12 @@ std::vector<std::string> lastComponents(const std::vector<std::string>& lines) {
 
 }  // namespace
 
+// What RaiseError throws: a numbered message that is in the run's record already.
+struct TZipCommon::RecordedError : platform::E_RAISE {
+    explicit RecordedError(const TProblem& recorded) : platform::E_RAISE(recorded.Number, recorded.Text), problem(recorded) {}
+    TProblem problem;
+};
+
 std::string messageText(int number) {
     const auto& table = messageTable();
     const auto it = table.find(number);
@@ -63,12 +70,6 @@ void TArchiveComponent::SetArchiveFile(const std::string& name) {
     RunRecognition();
 }
 
-std::size_t TReadWriteObj::ReadBlock(FileStream& in, void* buffer, std::size_t count, Crc32* crc) {
-    const std::size_t n = in.read(buffer, count);
-    if (crc) crc->update(buffer, n);
-    return n;
-}
-
 void TReadWriteObj::WriteBlock(FileStream& out, const void* buffer, std::size_t count) {
     if (out.write(buffer, count) != count) throw platform::E_RAISE(kMsgWriteError, messageText(kMsgWriteError));
 }
@@ -77,15 +78,45 @@ void TZipCommon::AssignFileSpec(const std::vector<std::string>& lines) { FileSpe
 
 void TZipCommon::AssignExcludeSpec(const std::vector<std::string>& lines) { ExcludeSpec = lastComponents(lines); }
 
+void TZipCommon::Record(const TProblem& problem, bool asLastError) {
+    problems_.push_back(problem);
+    if (asLastError) lastError_ = problem;
+}
+
+TProblem TZipCommon::RecordCaught(const std::string& file, bool asLastError, bool anyException) {
+    TProblem problem{0, {}, file};
+    try {
+        throw;
+    } catch (const RecordedError& e) {
+        if (asLastError) lastError_ = e.problem;
+        return e.problem;
+    } catch (const platform::E_RAISE& e) {
+        problem = {e.number(), e.what(), file};
+    } catch (const platform::Error& e) {
+        problem.Text = e.what();
+        if (!Cancel && OnError) OnError(*this, platform::fileNamePart(file), problem.Text, "0", 0);
+    } catch (const std::bad_alloc&) {
+        problem = {kMsgOutOfMemory, messageText(kMsgOutOfMemory), file};
+    } catch (const std::exception& e) {
+        if (!anyException) throw;
+        problem.Text = e.what();
+    } catch (...) {
+        if (!anyException) throw;
+        problem.Text = "Unknown error";
+    }
+    Record(problem, asLastError);
+    return problem;
+}
+
 void TZipCommon::RaiseError(int number, const std::string& file, const std::string& text) {
-    const std::string message = text.empty() ? messageText(number) : text;
-    problems_.push_back({number, message, file});
+    const TProblem problem{number, text.empty() ? messageText(number) : text, file};
+    Record(problem, false);
     if (!Cancel && OnError) OnError(*this, file, {}, "0", number);
-    throw platform::E_RAISE(number, message);
+    throw RecordedError(problem);
 }
 
 void TZipCommon::Warning(int number, const std::string& file, const std::string& extra, const std::string& text) {
-    problems_.push_back({number, text.empty() ? messageText(number) : text, file});
+    Record({number, text.empty() ? messageText(number) : text, file}, false);
     if (!Cancel && OnError) OnError(*this, platform::fileNamePart(file), extra, "0", number);
 }
 
@@ -93,10 +124,6 @@ void TZipCommon::BeginRun() {
     Cancel = false;
     problems_.clear();
     lastError_ = {};
-}
-
-void TZipCommon::SetLastError(int number, const std::string& text, const std::string& file) {
-    lastError_ = {number, text, file};
 }
 
 void TZipCommon::ProcessMessages() { platform::processPendingMessages(); }

@@ -1,19 +1,24 @@
 #pragma once
 // The class chain shared by the archive writer and reader:
 //   TArchiveComponent -> TReadWriteObj -> TZipCommon -> TCompBase -> TZip      (writer, writer.h)
-//                                                  \-> TUnBase  -> TUnZIP    (reader)
+//                                                  \-> TUnBase  -> TUnZIP    (reader, unzip_base.h, unzip.h)
 //
 // Contract:
 // - Properties with setter rules are X() / SetX(); plain properties are public members named as
 //   the property. Events are std::function members, empty by default; an empty event is skipped.
 // - SetArchiveFile() here runs the recognition (the reader's behaviour) and leaves its result in
 //   LastRecognition() / ArcType(); the writer overrides it (no recognition).
-// - The error routine RaiseError() calls OnError (unless the run is cancelled) and throws
-//   platform::E_RAISE(number, text). Warning() only calls OnError. Both append the problem to
-//   Problems(); a run starts by calling BeginRun(), which clears Problems() and LastError().
+// - Every problem of a run reaches Problems() through one recorder, Record(); a problem that ends
+//   the run (or, in the writer, drops a member) is kept as LastError() at the same time, so
+//   LastError() is always a recorded problem. Inside a catch block RecordCaught() turns the
+//   exception being handled into that record. A run starts by calling BeginRun(), which clears
+//   Problems() and LastError().
+// - The error routine RaiseError() records the problem, calls OnError (unless the run is
+//   cancelled) and throws platform::E_RAISE(number, text). Warning() records and calls OnError.
 // - LastError() is what ended the last run (Number 0 when it was not a numbered message; Text
 //   empty when the run completed).
 // - ProcessMessages() is the "process pending messages" point (platform hook).
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -98,12 +103,13 @@ public:
     static constexpr std::size_t kBlockSize = 32768;
 
 protected:
-    // Reads up to `count` bytes at the stream position (short only at end of file), feeding
-    // `crc` with what was read when given.
-    std::size_t ReadBlock(FileStream& in, void* buffer, std::size_t count, Crc32* crc = nullptr);
-    // Writes all `count` bytes at the stream position; a short write throws E_RAISE 25136
-    // directly (OnError is not called).
+    // Writes all `count` bytes at the stream position; a short write throws E_RAISE 25136, which
+    // the run records where it catches it (OnError is not called).
     void WriteBlock(FileStream& out, const void* buffer, std::size_t count);
+    template <std::size_t N>
+    void WriteBlock(FileStream& out, const std::array<std::uint8_t, N>& record) {
+        WriteBlock(out, record.data(), N);
+    }
 };
 
 class TZipCommon : public TReadWriteObj {
@@ -143,16 +149,27 @@ public:
     const TProblem& LastError() const { return lastError_; }
 
 protected:
-    // Error routine: OnError (unless cancelled), then throws E_RAISE(number, text), where the text
-    // is messageText(number) unless a plainer `text` is given.
+    // The one recorder: appends `problem` to Problems() and, with `asLastError`, keeps it as
+    // LastError() too.
+    void Record(const TProblem& problem, bool asLastError);
+    // Call inside a catch block: records the exception being handled for `file` and returns it.
+    // A message RaiseError threw is recorded already and only becomes LastError(); a numbered
+    // message thrown elsewhere keeps its number; a platform error has number 0 (and is reported to
+    // OnError, unless cancelled); out of memory is 25253. Any other exception is rethrown, unless
+    // `anyException`, which records it with number 0 and its text.
+    TProblem RecordCaught(const std::string& file, bool asLastError, bool anyException = false);
+    // Error routine: records, calls OnError (unless cancelled), then throws E_RAISE(number, text),
+    // where the text is messageText(number) unless a plainer `text` is given.
     [[noreturn]] void RaiseError(int number, const std::string& file, const std::string& text = {});
-    // Warning routine: OnError with FN = the file-name part of `file` and MsgEx = `extra`; the
-    // problem recorded carries `text` when given, else messageText(number).
+    // Warning routine: records the problem, with `text` when given, else messageText(number); then
+    // OnError with FN = the file-name part of `file` and MsgEx = `extra`.
     void Warning(int number, const std::string& file, const std::string& extra = {}, const std::string& text = {});
     // Call at the start of a run: clears Cancel, Problems() and LastError().
     void BeginRun();
-    void SetLastError(int number, const std::string& text, const std::string& file);
     void ProcessMessages();
+
+private:
+    struct RecordedError;
 
     std::vector<TProblem> problems_;
     TProblem lastError_;

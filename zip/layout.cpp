@@ -1,5 +1,6 @@
 #include "zip/layout.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "zip/stream.h"
@@ -49,6 +50,13 @@ std::uint64_t get64(ByteCursor& in) {
 }
 
 }  // namespace
+
+std::optional<std::size_t> findEndRecordSignature(std::span<const std::uint8_t> window, std::size_t lowest,
+                                                  std::size_t highest) {
+    for (std::size_t p = std::min(highest, window.size()) + 1; p-- > lowest;)
+        if (hasSignature(window.subspan(p), kEndRecordSignature)) return p;
+    return std::nullopt;
+}
 
 std::optional<CentralDirectory> locateCentralDirectory(FileStream& file, std::uint64_t endOffset, const EndRecord& end) {
     std::optional<CentralDirectory> cd = readZip64End(file, endOffset);

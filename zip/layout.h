@@ -31,6 +31,11 @@ struct CentralDirectory {
     std::uint64_t shift() const { return offset - recordedOffset; }
 };
 
+// The end record search over `window`, the last bytes of a file: the position of the last end
+// record signature between `lowest` and `highest` (positions in the window), or nothing.
+std::optional<std::size_t> findEndRecordSignature(std::span<const std::uint8_t> window, std::size_t lowest,
+                                                  std::size_t highest);
+
 // Finds the central directory of the end record `end` standing at `endOffset`: at its recorded
 // offset, or else right before the end records (an archive behind a stub). Nothing when no
 // central directory file header stands at either place.

@@ -131,14 +131,9 @@ std::uint64_t findEndRecord(FileStream& file, std::uint64_t size, int bufSize, R
     const std::size_t n = window.size();
     if (n < 22) return 0;
     // Candidates from N - 21 down to 1; the first signature found ends the scan.
-    std::size_t candidate = 0;
-    for (std::size_t p = n - 21; p >= 1; --p) {
-        if (hasSignature(std::span(window).subspan(p), kEndRecordSignature)) {
-            candidate = p;
-            break;
-        }
-    }
-    if (candidate == 0) return 0;
+    const std::optional<std::size_t> found = findEndRecordSignature(window, 1, n - 21);
+    if (!found) return 0;
+    const std::size_t candidate = *found;
 
     const Bytes endBytes = readBytes(file, windowStart + candidate, kEndRecordSize);
     ByteCursor endCursor{std::span<const std::uint8_t>(endBytes)};

@@ -1,7 +1,7 @@
 #pragma once
 // TUnZIP: the ZIP extractor. Setting ArchiveFile runs the recognition; ExtractFiles() walks the
 // central directory (or, without a usable one, the local file headers) from the first record
-// offset, selects the members FileSpec names and extracts them under ExtractDir (see reader.h
+// offset, selects the members FileSpec names and extracts them under ExtractDir (see unzip_base.h
 // for the run's failure rules).
 //
 // Members are decoded by method (0 stored, 1 shrunk, 2-5 reduced, 6 imploded, 8 deflated), read
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "zip/crypt.h"
-#include "zip/reader.h"
+#include "zip/unzip_base.h"
 
 namespace zip {
 

@@ -4,7 +4,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <new>
 #include <optional>
 #include <vector>
 
@@ -120,12 +119,9 @@ void TUnZIP::ExtractMember(FileStream& archive, const TMemberRecord& member) {
         if (!OpenOutputFile(outputPath_, file, archive)) RaiseError(kMsgOpenError, name);
         surplus = DecodeMember(archive, member, local->flag, dataPosition, dataSize, decryptor, file, crc, name);
         ++filesWritten_;
-    } catch (const platform::E_RAISE&) {
-        // Reported by the error routine; the member keeps what was written.
-    } catch (const platform::Error& e) {
-        NotePlatformError(e.what(), name);
-    } catch (const std::bad_alloc&) {
-        problems_.push_back({kMsgOutOfMemory, messageText(kMsgOutOfMemory), name});
+    } catch (...) {
+        // The member keeps what was written.
+        RecordCaught(name, false);
     }
     if (file.isOpen()) FinishOutputFile(file, outputPath_, local->dosDateTime(), member.Attributes);
 

@@ -106,16 +106,13 @@ public:
 protected:
     // The overridable steps of a run, in order.
     virtual void Run();
-    virtual void MemberHook(TEntry&) {}
     virtual void WriteMember(TEntry& entry) = 0;
     virtual void OpenOldArchive() = 0;
-    virtual std::size_t LocalHeaderSize() const = 0;
     virtual bool ReadNextHeader() = 0;
     virtual void ReadOldArchive() = 0;
     virtual void ProcessEntries();
     virtual void Finish() = 0;
     virtual void Report() = 0;
-    virtual void AfterWriteHook() {}
     virtual void ReplaceArchive() = 0;
     virtual void CopyKeptMember(TEntry& entry) = 0;
 
@@ -150,14 +147,11 @@ private:
 
 class TZip : public TCompBase {
 public:
-    static constexpr std::size_t kLocalHeaderLength = 30;
-
     ~TZip() override;
 
 protected:
     void WriteMember(TEntry& entry) override;
     void OpenOldArchive() override;
-    std::size_t LocalHeaderSize() const override { return kLocalHeaderLength; }
     bool ReadNextHeader() override;
     void ReadOldArchive() override;
     void Finish() override;

@@ -11,6 +11,7 @@
 
 #include "tests/zip/zip_test_support.h"
 #include "zip/decoders/decoder.h"
+#include "zip/decoders/inflate_errors.h"
 
 namespace {
 
@@ -200,6 +201,56 @@ TEST(Inflate, DamageKeepsTheBytesDecodedBefore) {
     EXPECT_EQ(r.status, zip::DecodeStatus::Error);
     EXPECT_EQ(r.error, zip::kMsgBadBlock);
     EXPECT_EQ(r.data, Bytes(data.begin(), data.begin() + 150000));
+}
+
+// Each row of the zlib error table, met by a raw deflate stream that makes zlib fail that way.
+TEST(Inflate, ZlibErrorsMapThroughTheTable) {
+    struct Case {
+        const char* zlibMessage;
+        Bytes stream;
+        int number;
+    };
+    const std::vector<Case> cases = {
+        {"invalid code lengths set", {0x05, 0x00, 0x92, 0x00, 0x00, 0x00}, zip::kMsgIncompleteCodeSet},
+        {"invalid bit length repeat", {0x05, 0x00, 0x12, 0x00, 0x00}, zip::kMsgIncompleteCodeSet},
+        {"invalid literal/lengths set",
+         {0x05, 0xc0, 0x01, 0x09, 0x00, 0x00, 0x00, 0x00, 0x10, 0xfe, 0x9f, 0x06, 0x00, 0x00},
+         zip::kMsgIncompleteCodeSet},
+        {"invalid distances set",
+         {0x05, 0xc2, 0x01, 0x09, 0x00, 0x00, 0x00, 0x00, 0x10, 0xff, 0x57, 0x03, 0x00, 0x00},
+         zip::kMsgIncompleteCodeSet},
+        {"invalid stored block lengths", {0x01, 0x01, 0x00, 0x00, 0x00}, zip::kMsgBadLengths},
+        {"too many length or distance symbols", {0xF5, 0x00, 0x00, 0x00}, zip::kMsgBadLengths},
+        {"invalid block type", {0x07, 0x00}, zip::kMsgBadBlock},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.zlibMessage);
+        z_stream z{};
+        ASSERT_EQ(inflateInit2(&z, -MAX_WBITS), Z_OK);
+        Bytes in = c.stream, out(64);
+        z.next_in = in.data();
+        z.avail_in = static_cast<uInt>(in.size());
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        EXPECT_EQ(inflate(&z, Z_NO_FLUSH), Z_DATA_ERROR);
+        EXPECT_STREQ(z.msg, c.zlibMessage);  // the stream really meets this row
+        inflateEnd(&z);
+        const Result r = decode(8, 0, 100, c.stream.data(), c.stream.size(), 3);
+        EXPECT_EQ(r.status, zip::DecodeStatus::Error);
+        EXPECT_EQ(r.error, c.number);
+        EXPECT_EQ(zip::messageForZlibError(Z_DATA_ERROR, c.zlibMessage), c.number);
+    }
+    // Rows without a stream to meet them: out of memory whatever the text; a code without a row.
+    EXPECT_EQ(zip::messageForZlibError(Z_MEM_ERROR, nullptr), zip::kMsgOutOfMemory);
+    EXPECT_EQ(zip::messageForZlibError(Z_DATA_ERROR, nullptr), zip::kMsgBadBlock);
+    EXPECT_EQ(zip::messageForZlibError(Z_STREAM_ERROR, "invalid stored block lengths"), zip::kMsgBadBlock);
+    // Every row of the table is one of the cases above (or the out-of-memory row).
+    for (const zip::ZlibErrorRow& row : zip::zlibErrorTable()) {
+        const bool covered = row.message == nullptr || std::any_of(cases.begin(), cases.end(), [&](const Case& c) {
+                                 return std::strcmp(c.zlibMessage, row.message) == 0;
+                             });
+        EXPECT_TRUE(covered) << row.message;
+    }
 }
 
 TEST(Inflate, TruncatedInputEndsWithThePrefix) {

@@ -449,6 +449,27 @@ TEST_F(WriterTest, MemberThatReadsShortIsDroppedOnly) {
     EXPECT_EQ(runCommand("unzip -tq " + quote(archivePath())).status, 0);
 }
 
+// Whatever ends a run, raised by the writer itself or thrown by the platform, is recorded once,
+// as the last problem and as LastError() alike.
+TEST_F(WriterTest, TheErrorThatEndsARunIsRecordedOnce) {
+    const std::string a = file("a.txt", "aaaa");
+    file("folder/inside.txt", "x");
+    writer.Switch = swDelete;
+    EXPECT_EQ(compress({a}, "absent.nth"), 0u);  // raised: nothing to delete from
+    const std::vector<zip::TProblem> raised = writer.Problems();
+    writer.Switch = swAdd;
+    EXPECT_EQ(compress({dir.path() + "/folder"}, "folder.nth"), 0u);  // thrown: a folder is no file
+    const std::vector<zip::TProblem> thrown = writer.Problems();
+
+    ASSERT_EQ(raised.size(), 1u);
+    EXPECT_EQ(raised[0].Number, 26899);
+    ASSERT_EQ(thrown.size(), 1u) << writer.LastError().Text;
+    EXPECT_EQ(thrown[0].Number, 0);
+    EXPECT_EQ(thrown[0].Text, "Cannot open file " + dir.path() + "/folder");
+    EXPECT_EQ(thrown[0].Text, writer.LastError().Text);
+    EXPECT_EQ(thrown[0].File, writer.LastError().File);
+}
+
 TEST_F(WriterTest, ReadOnlyArchiveIsLeftUnchanged) {
     const std::string a = file("a.txt", "aaaa");
     ASSERT_EQ(compress({a}), 1u);

@@ -2,7 +2,7 @@
 // expander of DLE-introduced runs that copy earlier output.
 #include <array>
 
-#include "zip/decoders/bitstream.h"
+#include "zip/decoders/legacy_decoder.h"
 
 namespace zip {
 namespace {

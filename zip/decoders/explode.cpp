@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "zip/decoders/bitstream.h"
+#include "zip/decoders/legacy_decoder.h"
 
 namespace zip {
 namespace {

@@ -6,19 +6,10 @@
 #include <vector>
 
 #include "zip/decoders/decoder.h"
+#include "zip/decoders/inflate_errors.h"
 
 namespace zip {
 namespace {
-
-// zlib reports corrupt data by text; these are the messages of the table that name its kinds.
-int messageForZlibError(const char* text) {
-    if (text == nullptr) return kMsgBadBlock;
-    const bool codeSet = std::strstr(text, "lengths set") || std::strstr(text, "distances set") ||
-                         std::strstr(text, "bit length repeat");
-    if (codeSet) return kMsgIncompleteCodeSet;
-    if (std::strstr(text, "stored block lengths") || std::strstr(text, "too many length")) return kMsgBadLengths;
-    return kMsgBadBlock;
-}
 
 class InflateDecoder : public Decoder {
 public:
@@ -50,9 +41,7 @@ private:
             const std::size_t made = room - stream_.avail_out;
             if (made > 0) emit(out_.data(), made);
             if (result == Z_STREAM_END) return DecodeStatus::Done;
-            if (result == Z_DATA_ERROR) return fail(messageForZlibError(stream_.msg));
-            if (result == Z_MEM_ERROR) return fail(kMsgOutOfMemory);
-            if (result != Z_OK && result != Z_BUF_ERROR) return fail(kMsgBadBlock);
+            if (result != Z_OK && result != Z_BUF_ERROR) return fail(messageForZlibError(result, stream_.msg));
             if (full()) return probeSurplus(last);
             if (stream_.avail_in == 0 && stream_.avail_out != 0) {
                 return last ? DecodeStatus::Done : DecodeStatus::NeedInput;

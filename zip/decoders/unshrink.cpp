@@ -1,7 +1,7 @@
 // Method 1 (shrink): LZW with codes of 9 to 13 bits, widened and partially cleared on command.
 #include <vector>
 
-#include "zip/decoders/bitstream.h"
+#include "zip/decoders/legacy_decoder.h"
 
 namespace zip {
 namespace {

@@ -1,7 +1,6 @@
-#include "zip/reader.h"
+#include "zip/unzip_base.h"
 
 #include <chrono>
-#include <new>
 
 #include "platform/dostime.h"
 #include "platform/errors.h"
@@ -49,8 +48,8 @@ std::unique_ptr<FileStream> TUnBase::OpenArchiveForRun() {
         auto archive = FileStream::openRead(ArchiveFile());
         if (!archive) RaiseError(kMsgOpenError, ArchiveFile());
         return archive;
-    } catch (const platform::E_RAISE& e) {
-        SetLastError(e.number(), e.what(), ArchiveFile());
+    } catch (const platform::E_RAISE&) {
+        RecordCaught(ArchiveFile(), true);
         throw;
     }
 }
@@ -71,14 +70,8 @@ std::uint32_t TUnBase::ExtractFiles() {
     outputPath_.clear();
     try {
         Walk(*archive);
-    } catch (const platform::E_RAISE& e) {
-        SetLastError(e.number(), e.what(), outputPath_);
-    } catch (const platform::Error& e) {
-        NotePlatformError(e.what(), outputPath_);
-        SetLastError(0, e.what(), outputPath_);
-    } catch (const std::bad_alloc&) {
-        problems_.push_back({kMsgOutOfMemory, messageText(kMsgOutOfMemory), outputPath_});
-        SetLastError(kMsgOutOfMemory, messageText(kMsgOutOfMemory), outputPath_);
+    } catch (...) {
+        RecordCaught(outputPath_, true);
     }
     if (OnElapsedTime) {
         OnElapsedTime(*this, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
@@ -116,11 +109,6 @@ void TUnBase::FinishOutputFile(MemberFile& file, const std::string& path, std::u
         platform::setFileDosDateTime(path, static_cast<std::uint32_t>(maxFileDate_));
     }
     if (RestoreFileAttr && attributes != platform::kAttrArchive) platform::setFileAttributes(path, attributes);
-}
-
-void TUnBase::NotePlatformError(const std::string& text, const std::string& file) {
-    problems_.push_back({0, text, file});
-    if (!Cancel && OnError) OnError(*this, platform::fileNamePart(file), text, "0", 0);
 }
 
 }  // namespace zip

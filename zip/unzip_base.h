@@ -89,8 +89,6 @@ protected:
     // Sets the time stamp by DateAttribute and, when asked, the attribute word; then closes.
     void FinishOutputFile(MemberFile& file, const std::string& path, std::uint32_t dosDateTime,
                           std::uint32_t attributes);
-    // Records a problem that is not a numbered message (a device error).
-    void NotePlatformError(const std::string& text, const std::string& file);
 
     std::vector<TMemberRecord> members_;
     std::uint32_t extractionCount_ = 0;

@@ -121,12 +121,8 @@ std::uint32_t TCompBase::Compress() {
     const auto started = std::chrono::steady_clock::now();
     try {
         Run();
-    } catch (const platform::E_RAISE& e) {
-        SetLastError(e.number(), e.what(), currentFile_);
-    } catch (const std::exception& e) {
-        SetLastError(0, e.what(), currentFile_);
     } catch (...) {
-        SetLastError(0, "Unknown error", currentFile_);
+        RecordCaught(currentFile_, true, true);
     }
 
     // Whatever happened: close the streams, drop the list, remove a temporary file left over.
@@ -169,6 +165,8 @@ void TCompBase::Run() {
             RaiseError(kMsgWriteError, archiveFile_);
     }
 
+    // The "oxr" prefix marks the writer's temporary archives: a leftover of a run that was killed
+    // is told apart from other temporary files by it (and the tests look for such leftovers).
     try {
         tempPath_ = platform::createTempFile("oxr");
     } catch (const platform::Error&) {
@@ -189,14 +187,10 @@ void TCompBase::Run() {
     ProcessEntries();
     Finish();
     Report();
-    AfterWriteHook();
 }
 
 void TCompBase::ProcessEntries() {
-    std::uint32_t recordNumber = 0;
     for (TEntry& entry : entries_.items()) {
-        ++recordNumber;
-        if (Switch == swRead) MemberHook(entry);
         switch (entry.State) {
             case esNew:
             case esReplace:

@@ -1,4 +1,5 @@
-// TZip: the ZIP-specific steps of the writer (members, old archive, central directory).
+// TZip: the ZIP-specific steps of the writer (members, old archive, central directory, the move
+// of the finished archive onto the target).
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -30,11 +31,6 @@ std::string upperAscii(std::string s) {
     for (auto& c : s)
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     return s;
-}
-
-template <std::size_t N>
-void writeRecord(FileStream& out, const std::array<std::uint8_t, N>& record) {
-    if (out.write(record.data(), N) != N) throw platform::E_RAISE(kMsgWriteError, messageText(kMsgWriteError));
 }
 
 // The message for a file or archive beyond what records without ZIP64 fields can describe.
@@ -88,8 +84,7 @@ void TZip::WriteMember(TEntry& entry) {
                                                : messageText(kMsgWriteError);
         entry.State = esFailed;
         ++failed_;
-        problems_.push_back({kMsgWriteError, text, entry.Key});
-        SetLastError(kMsgWriteError, text, entry.Key);
+        Record({kMsgWriteError, text, entry.Key}, true);
         return;
     }
 
@@ -100,7 +95,7 @@ void TZip::WriteMember(TEntry& entry) {
     local.setDosDateTime(entry.DateTime);
     local.uncompressedSize = static_cast<std::uint32_t>(size);
     local.nameLength = static_cast<std::uint16_t>(entry.StoredName.size());
-    writeRecord(*temp_, local.encode());
+    WriteBlock(*temp_, local.encode());
     WriteBlock(*temp_, entry.StoredName.data(), entry.StoredName.size());
 
     if (size == 0) {
@@ -149,12 +144,9 @@ void TZip::WriteMemberData(TEntry& entry, FileStream& source, LocalFileHeader& l
             throw platform::E_RAISE(kMsgWriteError, beyondLimit("The compressed data of " + entry.Key, kSizeLimit));
         local.crc32 = data.crc32;
         local.compressedSize = static_cast<std::uint32_t>(data.compressedSize);
-    } catch (const std::exception& e) {
+    } catch (const std::exception&) {
         // Only this member is dropped: its partial bytes are cut off again and the run goes on.
-        const auto* numbered = dynamic_cast<const platform::E_RAISE*>(&e);
-        const int number = numbered ? numbered->number() : 0;
-        problems_.push_back({number, e.what(), entry.Key});
-        SetLastError(number, e.what(), entry.Key);
+        RecordCaught(entry.Key, true, true);
         entry.State = esFailed;
         ++failed_;
         temp_->truncate(headerOffset);
@@ -210,11 +202,10 @@ void TZip::OpenOldArchive() {
     const std::uint64_t windowStart = size - width;
     const auto window = readAt(*oldArchive_, windowStart, width);
     if (window.size() < kEndRecordSize) RaiseError(kMsgUnsupportedArchive, archiveFile_);
-    for (std::size_t p = window.size() - kEndRecordSize + 1; p-- > 0;) {
-        ByteCursor cursor{std::span<const std::uint8_t>(window).subspan(p)};
+    if (const auto p = findEndRecordSignature(window, 0, window.size() - kEndRecordSize)) {
+        ByteCursor cursor{std::span<const std::uint8_t>(window).subspan(*p)};
         const auto end = EndRecord::decode(cursor);
-        if (!end || end->signature != kEndRecordSignature) continue;
-        const auto cd = locateCentralDirectory(*oldArchive_, windowStart + p, *end);
+        const auto cd = locateCentralDirectory(*oldArchive_, windowStart + *p, *end);
         // A ZIP64 end record that only repeats what the end record holds is not needed.
         const bool saturated = end->centralDirectoryOffset == kSaturated32 || end->centralDirectorySize == kSaturated32 ||
                                end->totalEntries == 0xFFFF;
@@ -303,7 +294,7 @@ void TZip::Finish() {
         header.nameLength = static_cast<std::uint16_t>(entry.StoredName.size());
         header.extraLength = static_cast<std::uint16_t>(entry.Extra.size());
         header.commentLength = static_cast<std::uint16_t>(entry.Comment.size());
-        writeRecord(*temp_, header.encode());
+        WriteBlock(*temp_, header.encode());
         WriteBlock(*temp_, entry.StoredName.data(), entry.StoredName.size());
         WriteBlock(*temp_, entry.Extra.data(), entry.Extra.size());
         WriteBlock(*temp_, entry.Comment.data(), entry.Comment.size());
@@ -319,7 +310,7 @@ void TZip::Finish() {
     end.entriesOnDisk = end.totalEntries = static_cast<std::uint16_t>(count);
     end.centralDirectorySize = static_cast<std::uint32_t>(centralSize);
     end.centralDirectoryOffset = static_cast<std::uint32_t>(centralOffset);
-    writeRecord(*temp_, end.encode());
+    WriteBlock(*temp_, end.encode());
 
     temp_.reset();
     oldArchive_.reset();

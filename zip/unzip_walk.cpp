@@ -1,3 +1,4 @@
+// TUnZIP's walk: the member list from the central directory or the local headers.
 #include "zip/unzip.h"
 
 #include <algorithm>
@@ -58,11 +59,8 @@ std::vector<TMemberRecord> TUnZIP::ListMembers() {
     const std::unique_ptr<FileStream> archive = OpenArchiveForRun();
     try {
         WalkMembers(*archive);
-    } catch (const platform::E_RAISE& e) {
-        SetLastError(e.number(), e.what(), ArchiveFile());
-    } catch (const platform::Error& e) {
-        NotePlatformError(e.what(), ArchiveFile());
-        SetLastError(0, e.what(), ArchiveFile());
+    } catch (...) {
+        RecordCaught(ArchiveFile(), true);
     }
     return members_;
 }
