@@ -36,8 +36,8 @@ public:
     std::deque<std::optional<QString>> pictures, sounds, themes, saveNames, folders;
     std::deque<bool> warningAnswers;
 
-    QStringList errors;        // every text the error display showed
-    QStringList warnings;      // every warning text asked
+    QStringList errors;         // every text the error display showed
+    QStringList warnings;       // every warning text asked
     QStringList folderPrompts;  // prompt and initial folder of each folder browser, in turn
     int pictureDialogRuns = 0;
 

@@ -149,7 +149,6 @@ void openThemeInto(TfmMain& window, const std::string& package, const std::strin
 void openPackageFromCommandLine(TfmMain& window, const QStringList& arguments) {
     if (arguments.size() < 2) return;
     const QString package = arguments.at(1);
-    QTimer::singleShot(0, &window, [&window, package] {
-        window.runHandler([&window, package] { window.openPackage(package); });
-    });
+    QTimer::singleShot(0, &window,
+                       [&window, package] { window.runHandler([&window, package] { window.openPackage(package); }); });
 }

@@ -29,7 +29,9 @@ const char* const kPortableNamesKey = "save/portableNames";
 const char* const kSettingsName = "Skarvel";
 const char* const kCheckWindowName = "ThemeCheck";
 
-bool isScreen(int tag) { return tag == theme::kTagWallpaper || tag == theme::kTagBackground || tag == theme::kTagScreensaver; }
+bool isScreen(int tag) {
+    return tag == theme::kTagWallpaper || tag == theme::kTagBackground || tag == theme::kTagScreensaver;
+}
 
 // The element tag a finding's element stands for; 0 for the ringtone, -1 for the package.
 int tagOfElement(const std::string& element) {
@@ -39,18 +41,19 @@ int tagOfElement(const std::string& element) {
     if (element == "ringtone") return 0;
     if (element.rfind("icon:", 0) == 0) {
         const auto colon = element.find(':', 5);
-        if (colon != std::string::npos) return theme::iconTagFor(element.substr(5, colon - 5), element.substr(colon + 1));
+        if (colon != std::string::npos)
+            return theme::iconTagFor(element.substr(5, colon - 5), element.substr(colon + 1));
     }
     return -1;
 }
 
 QString elementCaption(int tag) {
     switch (tag) {
-    case -1: return QStringLiteral("Пакет");
-    case 0: return QStringLiteral("Сигнал вызова");
-    case theme::kTagWallpaper: return QStringLiteral("Обои");
-    case theme::kTagBackground: return QStringLiteral("Задний фон");
-    case theme::kTagScreensaver: return QStringLiteral("Скринсейвер");
+        case -1: return QStringLiteral("Пакет");
+        case 0: return QStringLiteral("Сигнал вызова");
+        case theme::kTagWallpaper: return QStringLiteral("Обои");
+        case theme::kTagBackground: return QStringLiteral("Задний фон");
+        case theme::kTagScreensaver: return QStringLiteral("Скринсейвер");
     }
     const bool small = tag > theme::kSmallIconOffset;
     const int item = small ? tag - theme::kSmallIconOffset : tag;
@@ -101,9 +104,9 @@ public:
         for (const auto& finding : findings) {
             const int tag = tagOfElement(finding.element);
             auto* item = new QTreeWidgetItem(list_, {elementCaption(tag), QString::fromStdString(finding.message)});
-            item->setIcon(0, style()->standardIcon(finding.severity == theme::Severity::Error
-                                                       ? QStyle::SP_MessageBoxCritical
-                                                       : QStyle::SP_MessageBoxWarning));
+            item->setIcon(
+                0, style()->standardIcon(finding.severity == theme::Severity::Error ? QStyle::SP_MessageBoxCritical
+                                                                                    : QStyle::SP_MessageBoxWarning));
             item->setData(0, Qt::UserRole, tag);
             item->setToolTip(1, QString::fromStdString(finding.code));
         }
@@ -124,9 +127,8 @@ void installHandsetTools(TfmMain& window) {
     portable->setCheckable(true);
     portable->setChecked(portableNamesChosen());
     window.N1->insertAction(window.N5, portable);
-    QObject::connect(portable, &QAction::toggled, portable, [](bool on) {
-        QSettings(kSettingsName, kSettingsName).setValue(kPortableNamesKey, on);
-    });
+    QObject::connect(portable, &QAction::toggled, portable,
+                     [](bool on) { QSettings(kSettingsName, kSettingsName).setValue(kPortableNamesKey, on); });
 
     for (int tag : theme::kElementTags) {
         TImage* picture = window.elementPicture(tag);
@@ -187,7 +189,8 @@ QString fitElementPicture(TfmMain& window, int tag) {
     QString stem = QFileInfo(field->text()).completeBaseName();
     if (stem.isEmpty()) stem = QStringLiteral("picture");
     const QString extension = isScreen(tag) ? QStringLiteral(".jpg") : QStringLiteral(".png");
-    QString path = folder + "/" + stem + "-" + QString::number(slot.width) + "x" + QString::number(slot.height) + extension;
+    QString path =
+        folder + "/" + stem + "-" + QString::number(slot.width) + "x" + QString::number(slot.height) + extension;
     for (int number = 2; QFileInfo::exists(path); ++number)
         path = folder + "/" + stem + "-" + QString::number(slot.width) + "x" + QString::number(slot.height) + "-" +
                QString::number(number) + extension;

@@ -59,8 +59,8 @@ int runEditor(int argc, char** argv) {
         window.move(frame.topLeft());
     }
     window.show();
-    openPackageFromCommandLine(window, QStringList{QCoreApplication::arguments().constFirst()}
-                                           << parser.positionalArguments());
+    openPackageFromCommandLine(window,
+                               QStringList{QCoreApplication::arguments().constFirst()} << parser.positionalArguments());
     const int result = application.exec();
     platform::setPendingMessagesHook(nullptr);
     return result;

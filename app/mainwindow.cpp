@@ -261,17 +261,32 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfmMain::connectHandlers() {
-    connect(sbNew, &QToolButton::clicked, this, [this] { if (!busy_) runHandler([this] { FormCreate(); }); });
-    connect(N2, &QAction::triggered, this, [this] { if (!busy_) runHandler([this] { FormCreate(); }); });
-    connect(sbOpen, &QToolButton::clicked, this, [this] { if (!busy_) runHandler([this] { sbOpenClick(); }); });
-    connect(N3, &QAction::triggered, this, [this] { if (!busy_) runHandler([this] { sbOpenClick(); }); });
-    connect(sbSave, &QToolButton::clicked, this, [this] { if (!busy_) runHandler([this] { sbSaveClick(); }); });
-    connect(N4, &QAction::triggered, this, [this] { if (!busy_) runHandler([this] { sbSaveClick(); }); });
-    connect(N6, &QAction::triggered, this, [this] { if (!busy_) runHandler([this] { N6Click(); }); });
+    connect(sbNew, &QToolButton::clicked, this, [this] {
+        if (!busy_) runHandler([this] { FormCreate(); });
+    });
+    connect(N2, &QAction::triggered, this, [this] {
+        if (!busy_) runHandler([this] { FormCreate(); });
+    });
+    connect(sbOpen, &QToolButton::clicked, this, [this] {
+        if (!busy_) runHandler([this] { sbOpenClick(); });
+    });
+    connect(N3, &QAction::triggered, this, [this] {
+        if (!busy_) runHandler([this] { sbOpenClick(); });
+    });
+    connect(sbSave, &QToolButton::clicked, this, [this] {
+        if (!busy_) runHandler([this] { sbSaveClick(); });
+    });
+    connect(N4, &QAction::triggered, this, [this] {
+        if (!busy_) runHandler([this] { sbSaveClick(); });
+    });
+    connect(N6, &QAction::triggered, this, [this] {
+        if (!busy_) runHandler([this] { N6Click(); });
+    });
     connect(About1, &QAction::triggered, this, [this] { runHandler([this] { About1Click(); }); });
 
     for (TSpeedButton* button : previewButtons)
-        connect(button, &QToolButton::clicked, this, [this, button] { runHandler([this, button] { btMessageShowClick(button); }); });
+        connect(button, &QToolButton::clicked, this,
+                [this, button] { runHandler([this, button] { btMessageShowClick(button); }); });
 
     connect(eRing, &TcxButtonEdit::buttonClicked, this, [this](int index) {
         if (!busy_) runHandler([this, index] { eRingPropertiesButtonClick(index); });
@@ -380,6 +395,8 @@ int TfmMain::colorIndex() const { return eColor->currentIndex(); }
 
 void TfmMain::setColorIndex(int index) { eColor->setCurrentIndex(index >= 0 && index < eColor->count() ? index : -1); }
 
-QByteArray TfmMain::screensaverBytes() const { return imScreen->hasPicture() ? imScreen->picture()->bytes : QByteArray(); }
+QByteArray TfmMain::screensaverBytes() const {
+    return imScreen->hasPicture() ? imScreen->picture()->bytes : QByteArray();
+}
 
 QImage TfmMain::screenImage() { return client->grab(Shape1->geometry()).toImage(); }

@@ -64,13 +64,13 @@ public:
     // ---- Access for the Save and Open workflows and for tests
     int previewMode() const { return PreviewMode; }
     Dialogs& dialogs() { return *dialogs_; }
-    TcxButtonEdit* pathField(int tag) const;   // the element path field with this tag, or null
-    TImage* elementPicture(int tag) const;     // the last picture control with this tag, or null
+    TcxButtonEdit* pathField(int tag) const;  // the element path field with this tag, or null
+    TImage* elementPicture(int tag) const;    // the last picture control with this tag, or null
     TSpeedButton* previewButton(int mode) const;
-    int colorIndex() const;                    // -1 when no entry is selected
+    int colorIndex() const;  // -1 when no entry is selected
     void setColorIndex(int index);
-    QByteArray screensaverBytes() const;       // imScreen's file bytes; empty when it holds none
-    QImage screenImage();                      // the 208 x 208 phone screen as drawn now
+    QByteArray screensaverBytes() const;  // imScreen's file bytes; empty when it holds none
+    QImage screenImage();                 // the 208 x 208 phone screen as drawn now
 
     // While Save or Open runs: New, Open, Save, Exit, the path-field buttons, double-clicks and
     // drops are ignored and a close request waits for the end of the run.
@@ -92,7 +92,7 @@ public:
     QLabel *LabelItems = nullptr, *LabelLeft = nullptr, *LabelRight = nullptr, *LabelCenter = nullptr,
            *LabelClock = nullptr;
     std::array<QLabel*, 5> screenLabels{};  // the five texts in creation order: Items, Left, Right, Center, Clock
-    std::array<TImage*, 9> sm{};  // sm1 .. sm9
+    std::array<TImage*, 9> sm{};            // sm1 .. sm9
 
     QFrame *Bevel6 = nullptr, *Bevel1 = nullptr;
     QFrame *Panel41 = nullptr, *Panel42 = nullptr;

@@ -127,7 +127,8 @@ QStringList fileTypes(const QStringList& patterns) {
     // A package is typed by its content, as a ZIP archive.
     QStringList types{QStringLiteral("Folder"), database.mimeTypeForName(QStringLiteral("application/zip")).comment()};
     for (const QString& pattern : patterns)
-        types << database.mimeTypeForFile(QStringLiteral("x") + pattern.mid(1), QMimeDatabase::MatchExtension).comment();
+        types
+            << database.mimeTypeForFile(QStringLiteral("x") + pattern.mid(1), QMimeDatabase::MatchExtension).comment();
     return types;
 }
 
@@ -224,7 +225,8 @@ std::optional<QString> QtDialogs::runFileDialog(Memory& memory, const char* filt
         auto* pane = new PicturePreviewPane(&dialog);
         if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
             grid->addWidget(pane, 0, grid->columnCount(), grid->rowCount(), 1);
-        QObject::connect(&dialog, &QFileDialog::currentChanged, pane, [pane](const QString& path) { pane->showFile(path); });
+        QObject::connect(&dialog, &QFileDialog::currentChanged, pane,
+                         [pane](const QString& path) { pane->showFile(path); });
         // The file offered again was selected before the pane listened: show it now.
         if (!memory.lastFile.isEmpty()) pane->showFile(memory.lastFile);
     }
@@ -252,7 +254,8 @@ std::optional<QString> QtDialogs::browseFolder(const QString& prompt, const QStr
 }
 
 bool QtDialogs::confirmWarning(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok | QMessageBox::Cancel, owner_);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok | QMessageBox::Cancel,
+                    owner_);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;

@@ -14,18 +14,18 @@
 
 namespace {
 
-constexpr int kScrollRange = 3640;        // fixed vertical range of the column
-constexpr int kHorizontalRange = 397;     // narrower than the view: no horizontal bar
+constexpr int kScrollRange = 3640;     // fixed vertical range of the column
+constexpr int kHorizontalRange = 397;  // narrower than the view: no horizontal bar
 constexpr int kHeaderHeight = 23;
 constexpr int kHeaderWidth = 408;
 constexpr int kGeneralHeight = 93;
 constexpr int kElementSectionHeight = 290;
 constexpr int kMenuItemSectionHeight = 239;
-constexpr int kGeneralFieldX = 96;      // eRing and eColor, right of their labels
-constexpr int kBoxBorder = 4;             // picture area = box minus 4 pixels on each side
-constexpr int kInternetItem = 10;         // its header tab is wider, for the longer caption
-constexpr int kLabelGap = 1;              // between a General label and its field
-constexpr int kTextSlack = 2;             // spare width of a label sized to its text
+constexpr int kGeneralFieldX = 96;  // eRing and eColor, right of their labels
+constexpr int kBoxBorder = 4;       // picture area = box minus 4 pixels on each side
+constexpr int kInternetItem = 10;   // its header tab is wider, for the longer caption
+constexpr int kLabelGap = 1;        // between a General label and its field
+constexpr int kTextSlack = 2;       // spare width of a label sized to its text
 constexpr int kSmallestLabelPixels = 9;
 
 const char* const kBrowseGlyph = "glyph_browse.png";
@@ -126,7 +126,8 @@ void TfmMain::addElement(QWidget* section, int tag, QRect fieldGeometry, QRect b
         if (info.tag == tag) fieldName = info.field, pictureName = info.picture;
     if (!fieldName) {
         const bool small = tag > theme::kSmallIconOffset;
-        const auto& item = elements::kMenuItemTable.at(static_cast<size_t>((small ? tag - theme::kSmallIconOffset : tag) - 1));
+        const auto& item =
+            elements::kMenuItemTable.at(static_cast<size_t>((small ? tag - theme::kSmallIconOffset : tag) - 1));
         fieldName = small ? item.smallField : item.largeField;
         pictureName = small ? item.smallPicture : item.largePicture;
     }

@@ -77,7 +77,8 @@ void TImage::setPicture(PicturePtr picture) {
 const QImage& TImage::frameImage(int frame) {
     const auto index = static_cast<size_t>(frame);
     if (!transparent_) return picture_->frames.at(index).image;
-    if (transparentFrames_.size() != picture_->frames.size()) transparentFrames_.assign(picture_->frames.size(), QImage());
+    if (transparentFrames_.size() != picture_->frames.size())
+        transparentFrames_.assign(picture_->frames.size(), QImage());
     if (transparentFrames_[index].isNull()) transparentFrames_[index] = picture::transparentImage(*picture_, frame);
     return transparentFrames_[index];
 }
@@ -230,7 +231,7 @@ void TPictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QPalette& colours = palette();
     const QColor light = colours.color(QPalette::Light), dark = colours.color(QPalette::Dark);
-    fillBevel(painter, rect(), light, dark);                       // raised outer bevel
+    fillBevel(painter, rect(), light, dark);                         // raised outer bevel
     fillBevel(painter, rect().adjusted(3, 3, -3, -3), dark, light);  // lowered inner bevel
 }
 

@@ -167,7 +167,8 @@ public:
         posix_spawn_file_actions_adddup2(&actions, channel[1], 3);
         std::vector<std::string> environment;
         for (char** variable = environ; *variable; ++variable) environment.emplace_back(*variable);
-        pid_ = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, environment, &actions);
+        pid_ = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, environment,
+                     &actions);
         posix_spawn_file_actions_destroy(&actions);
         close(channel[1]);
         char number[32] = {};
@@ -245,8 +246,8 @@ public:
 
 private:
     xcb_atom_t atom(const char* name) {
-        xcb_intern_atom_reply_t* reply =
-            xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
         const xcb_atom_t result = reply ? reply->atom : 0;
         std::free(reply);
         return result;
@@ -265,7 +266,8 @@ struct ProcessTime {
     double cpu = 0;    // ms of user and system time
 };
 
-ProcessTime wholeProcessTime(DisplayWatch& watch, const std::string& program, const std::vector<std::string>& environment) {
+ProcessTime wholeProcessTime(DisplayWatch& watch, const std::string& program,
+                             const std::vector<std::string>& environment) {
     watch.discardEvents();
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
@@ -279,16 +281,23 @@ ProcessTime wholeProcessTime(DisplayWatch& watch, const std::string& program, co
         return {};
     }
     const xcb_window_t window = watch.waitForMap();
-    if (window) watch.askToClose(window);
-    else kill(pid, SIGKILL);
+    if (window)
+        watch.askToClose(window);
+    else
+        kill(pid, SIGKILL);
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     ProcessTime result;
-    if (window && WIFEXITED(status) && WEXITSTATUS(status) == 0) result.wall = millisecondsSince(start);
-    else if (!window) std::fprintf(stderr, "%s: no window was mapped\n", program.c_str());
-    else std::fprintf(stderr, "%s: ended with status %d\n", program.c_str(), status);
-    auto ms = [](const timeval& time) { return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3; };
+    if (window && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        result.wall = millisecondsSince(start);
+    else if (!window)
+        std::fprintf(stderr, "%s: no window was mapped\n", program.c_str());
+    else
+        std::fprintf(stderr, "%s: ended with status %d\n", program.c_str(), status);
+    auto ms = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
+    };
     result.cpu = ms(usage.ru_utime) + ms(usage.ru_stime);
     return result;
 }
@@ -340,8 +349,8 @@ bool measureWholeProcess(int rounds, const std::string& editorProgram) {
     auto best = [](const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); };
     std::printf("  app_startup_peer (empty window, menu bar)  %7.1f ms  best %5.1f  CPU %5.1f\n", peerMs, best(peer),
                 median(peerCpu));
-    std::printf("  skarvel (with New theme)                   %7.1f ms  best %5.1f  CPU %5.1f\n", editorMs, best(editor),
-                median(editorCpu));
+    std::printf("  skarvel (with New theme)                   %7.1f ms  best %5.1f  CPU %5.1f\n", editorMs,
+                best(editor), median(editorCpu));
     std::printf("  ratio %.3f (target <= 1.25); best %.3f; CPU %.3f\n", editorMs / peerMs, best(editor) / best(peer),
                 median(editorCpu) / median(peerCpu));
     return true;
@@ -355,7 +364,8 @@ int main(int argc, char** argv) {
     std::string editor = SKARVEL_EDITOR;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
-        if (std::strcmp(argv[i], "--editor") == 0 && i + 1 < argc) editor = QFileInfo(argv[++i]).absoluteFilePath().toStdString();
+        if (std::strcmp(argv[i], "--editor") == 0 && i + 1 < argc)
+            editor = QFileInfo(argv[++i]).absoluteFilePath().toStdString();
         if (std::strcmp(argv[i], "--process-only") == 0) processOnly = true;
     }
     measureWholeProcess(rounds, editor);  // QTemporaryDir and QDir need no application object

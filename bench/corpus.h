@@ -17,9 +17,9 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 inline std::string textLike(std::size_t size, std::mt19937& gen) {
-    static const char* words[] = {"theme",  "icon",  "wallpaper", "colour", "menu",   "screen", "phone",
-                                  "tone",   "the",   "of",        "and",    "a",      "to",     "in",
-                                  "<item>", "</item>", "name=\"", "value", "descriptor", "ringtone"};
+    static const char* words[] = {"theme",  "icon",    "wallpaper", "colour", "menu",       "screen",  "phone",
+                                  "tone",   "the",     "of",        "and",    "a",          "to",      "in",
+                                  "<item>", "</item>", "name=\"",   "value",  "descriptor", "ringtone"};
     std::string out;
     out.reserve(size);
     while (out.size() < size) {

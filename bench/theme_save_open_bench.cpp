@@ -86,8 +86,8 @@ Corpus makeCorpus(const std::string& folder) {
         corpus.files.push_back(path);
         return path;
     };
-    corpus.options = {"--wallpaper", save(photoLike(208, 208, gen), "wallpaper.jpg", "JPEG", 90),
-                      "--background", save(photoLike(208, 208, gen), "background.jpg", "JPEG", 90),
+    corpus.options = {"--wallpaper",   save(photoLike(208, 208, gen), "wallpaper.jpg", "JPEG", 90),
+                      "--background",  save(photoLike(208, 208, gen), "background.jpg", "JPEG", 90),
                       "--screensaver", save(photoLike(208, 208, gen), "screensaver.jpg", "JPEG", 90)};
     for (const auto& row : theme::kIconTable) {
         const bool large = row.size == "large";

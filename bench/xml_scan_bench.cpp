@@ -26,8 +26,8 @@ constexpr std::size_t kDocumentSize = std::size_t{64} << 20;
 
 std::string makeDocument() {
     std::mt19937 gen(20261210);
-    static const char* const kWords[] = {"theme", "icon",  "wallpaper", "colour", "menu",  "screen",
-                                         "phone", "tone",  "caf\xC3\xA9", "gallery", "media", "\xE2\x82\xAC"};
+    static const char* const kWords[] = {"theme", "icon", "wallpaper",   "colour",  "menu",  "screen",
+                                         "phone", "tone", "caf\xC3\xA9", "gallery", "media", "\xE2\x82\xAC"};
     auto word = [&] { return kWords[gen() % std::size(kWords)]; };
     std::string doc =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -39,7 +39,8 @@ std::string makeDocument() {
     doc.reserve(kDocumentSize + 4096);
     for (unsigned n = 0; doc.size() < kDocumentSize; ++n) {
         doc += "  <item id=\"i" + std::to_string(n) + "\" name=\"" + word() + " &amp; " + word() + "\" size=\"" +
-               std::to_string(gen() % 100000) + "\">\n    <title>" + word() + " " + word() + " by &co; &#169;</title>\n";
+               std::to_string(gen() % 100000) + "\">\n    <title>" + word() + " " + word() +
+               " by &co; &#169;</title>\n";
         doc += "    <price currency=\"EUR\">" + std::to_string(gen() % 1000) + ".50</price>\n    <note>";
         for (int w = 0; w < 12; ++w) doc += std::string(word()) + (w % 5 == 4 ? " &lt;b&gt; " : " ");
         doc += "</note>\n";

@@ -24,7 +24,7 @@ namespace {
 
 struct PreviewOptions {
     std::string wallpaper, background, screensaver;
-    std::string theme;  // a package opened first, into a temporary folder
+    std::string theme;               // a package opened first, into a temporary folder
     std::vector<std::string> icons;  // ID:SIZE=FILE
     int mode = 0;
     std::string output;
@@ -66,8 +66,8 @@ void runPreview(const PreviewOptions& options) {
         fields.setPath(tag, path);
         fields.reloadPicture(tag);
     }
-    const QImage screen = screen::renderScreen(theme::planScreen(options.mode),
-                                               [&fields](int tag) { return fields.decoded(tag); });
+    const QImage screen =
+        screen::renderScreen(theme::planScreen(options.mode), [&fields](int tag) { return fields.decoded(tag); });
     if (!screen.save(QString::fromStdString(options.output), "PNG")) fail("Cannot create file " + options.output);
 }
 

@@ -74,10 +74,12 @@ void registerSave(CLI::App& parent) {
     auto out = std::make_shared<std::string>();
     auto portable = std::make_shared<bool>(false);
     command->add_option("OUT", *out, "package to write")->required();
-    command->add_flag("--portable-names", *portable, "store files with non-ASCII or special names under names of their slot");
+    command->add_flag("--portable-names", *portable,
+                      "store files with non-ASCII or special names under names of their slot");
     fields->addTo(*command);
-    command->footer("Exit codes: 0 the package was written; 1 failure (the message says why; an existing package "
-                    "is left as it was); 2 usage error.");
+    command->footer(
+        "Exit codes: 0 the package was written; 1 failure (the message says why; an existing package "
+        "is left as it was); 2 usage error.");
     command->callback([fields, out, portable] {
         theme::ThemeFields view;
         fields->applyTo(view);

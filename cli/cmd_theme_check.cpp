@@ -39,8 +39,9 @@ void registerCheck(CLI::App& parent) {
     auto* command = parent.add_subcommand("check", "list what a handset will reject or may misshow in a package");
     auto package = std::make_shared<std::string>();
     command->add_option("PACKAGE", *package, "package to check")->required();
-    command->footer("Exit codes: 0 no findings; 1 at least one error, or the package cannot be read; 2 usage error; "
-                    "3 warnings only.");
+    command->footer(
+        "Exit codes: 0 no findings; 1 at least one error, or the package cannot be read; 2 usage error; "
+        "3 warnings only.");
     command->callback([package] {
         std::vector<theme::Finding> findings;
         try {
@@ -77,8 +78,9 @@ void registerFit(CLI::App& parent) {
         ->check(CLI::IsMember({"wallpaper", "background", "screensaver", "icon-large", "icon-small"}));
     command->add_option("IN", *in, "picture to fit")->required();
     command->add_option("OUT", *out, "fitted copy: .jpg, .jpeg or .png")->required();
-    command->footer("Exit codes: 0 written; 1 failure (the picture cannot be read or OUT written); 2 usage error "
-                    "(also an OUT of another format).");
+    command->footer(
+        "Exit codes: 0 written; 1 failure (the picture cannot be read or OUT written); 2 usage error "
+        "(also an OUT of another format).");
     command->callback([slot, in, out] {
         if (picture::fitFormatFor(*out).empty()) fail("OUT must end in .jpg, .jpeg or .png: " + *out, 2);
         const FitSlot& fit = kFitSlots.at(*slot);

@@ -32,7 +32,8 @@ std::string iconsJson(const theme::ThemeView& view) {
         for (int tag : {item, item + theme::kSmallIconOffset}) {
             const auto& row = theme::iconRowFor(tag);
             if (json.size() > 1) json += ',';
-            json += jsonString(std::string(row.itemId) + ":" + std::string(row.size)) + ":" + jsonString(view.path(tag));
+            json +=
+                jsonString(std::string(row.itemId) + ":" + std::string(row.size)) + ":" + jsonString(view.path(tag));
         }
     }
     return json + "}";
@@ -66,8 +67,9 @@ void registerThemeOpen(CLI::App& parent) {
     command->add_flag("--yes", *yes, "empty a non-empty unpack folder without asking");
     command->add_option("PACKAGE", *package, "package to open")->required();
     command->add_option("FOLDER", *folder, "folder to unpack into (its files/ subfolder)")->required();
-    command->footer("Exit codes: 0 opened; 1 failure; 2 usage error; 3 opened with problems (listed); 4 the unpack "
-                    "folder is not empty and --yes was not given.");
+    command->footer(
+        "Exit codes: 0 opened; 1 failure; 2 usage error; 3 opened with problems (listed); 4 the unpack "
+        "folder is not empty and --yes was not given.");
     command->callback([yes, package, folder] {
         auto view = pictureLoadingFields();
         theme::OpenWorkflow open;

@@ -167,7 +167,8 @@ void onDeadline(int) {
                              std::chrono::steady_clock::time_point deadline) {
     const auto waitForEnd = [lifeline](std::chrono::steady_clock::time_point until) {
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
             pollfd closed{lifeline, POLLIN, 0};
             const int polled = ::poll(&closed, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
             if (polled > 0) return true;  // only ever closed, never written
@@ -244,11 +245,13 @@ void registerThumbnail(CLI::App& app) {
     auto* command = app.add_subcommand("thumbnail", "Write the idle screen of a theme package as a PNG thumbnail");
     command->add_option("PACKAGE", options->package, "theme package")->required();
     command->add_option("OUT", options->output, "the PNG file to write")->required();
-    command->add_option("--size", options->size,
-                        "fit the thumbnail into N x N pixels (default 128); the screen's texts from 208 up")
+    command
+        ->add_option("--size", options->size,
+                     "fit the thumbnail into N x N pixels (default 128); the screen's texts from 208 up")
         ->check(CLI::Range(1, kMaxSize));
-    command->footer("Exit codes: 0 written; 1 failure (a damaged or hostile package, or past the time or memory "
-                    "limit: nothing is written); 2 usage error.");
+    command->footer(
+        "Exit codes: 0 written; 1 failure (a damaged or hostile package, or past the time or memory "
+        "limit: nothing is written); 2 usage error.");
     command->callback([options] { runThumbnail(*options); });
 }
 

@@ -45,10 +45,12 @@ void runUnzip(const UnzipOptions& options) {
 void registerUnzip(CLI::App& app) {
     auto options = std::make_shared<UnzipOptions>();
     auto* command = app.add_subcommand("unzip", "Extract an archive into a folder, as the editor's Open does");
-    command->footer("Prints the number of files written. Exit codes: 0 every selected member was extracted; "
-                    "1 failure (no archive of a usable kind, or it cannot be opened); 2 usage error; "
-                    "3 problems recorded (each on standard error; some members missing or damaged).");
-    command->add_option("--password", options->passwords, "Password to try on encrypted members")->allow_extra_args(false);
+    command->footer(
+        "Prints the number of files written. Exit codes: 0 every selected member was extracted; "
+        "1 failure (no archive of a usable kind, or it cannot be opened); 2 usage error; "
+        "3 problems recorded (each on standard error; some members missing or damaged).");
+    command->add_option("--password", options->passwords, "Password to try on encrypted members")
+        ->allow_extra_args(false);
     command->add_option("--files", options->files, "Name pattern of the members to extract")->allow_extra_args(false);
     command->add_option("ARCHIVE", options->archive, "Archive to read")->required();
     command->add_option("DIR", options->folder, "Folder to extract into")->required();

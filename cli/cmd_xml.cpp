@@ -46,7 +46,8 @@ std::string attrsJson(const TAttrList& attrs) {
     for (const auto& attr : attrs) {
         if (out.size() > 1) out += ',';
         out += "{\"name\":" + jsonString(attr->Name) + ",\"value\":" + jsonString(attr->Value) +
-               ",\"origin\":" + std::to_string(attr->ValueOrigin) + ",\"type\":" + std::to_string(attr->DeclaredType) + "}";
+               ",\"origin\":" + std::to_string(attr->ValueOrigin) + ",\"type\":" + std::to_string(attr->DeclaredType) +
+               "}";
     }
     return out + "]";
 }
@@ -59,9 +60,11 @@ void printParts(const XmlOptions& options) {
         std::string line = std::string("{\"kind\":\"") + partKindName(kind) + "\"";
         const bool tag = kind == xpStartTag || kind == xpEmptyTag || kind == xpEndTag;
         if (tag || kind == xpInstruction) line += ",\"name\":" + jsonString(scanner.PartName());
-        if (kind == xpText || kind == xpCData || kind == xpInstruction) line += ",\"text\":" + jsonString(scanner.PartText());
+        if (kind == xpText || kind == xpCData || kind == xpInstruction)
+            line += ",\"text\":" + jsonString(scanner.PartText());
         if (kind == xpDocType) line += ",\"root\":" + jsonString(scanner.DoctypeRoot());
-        if (tag || kind == xpInstruction || kind == xpDeclaration) line += ",\"attrs\":" + attrsJson(scanner.PartAttrs());
+        if (tag || kind == xpInstruction || kind == xpDeclaration)
+            line += ",\"attrs\":" + attrsJson(scanner.PartAttrs());
         line += ",\"begin\":" + std::to_string(scanner.DocumentOffset(scanner.PartBegin()));
         line += ",\"end\":" + std::to_string(scanner.DocumentOffset(scanner.PartEnd())) + "}";
         std::cout << line << '\n';
@@ -84,8 +87,9 @@ void printDtd(const XmlOptions& options) {
     scanWhole(scanner, options);
     while (scanner.NextPart()) {
     }
-    std::string out = "{\"version\":" + jsonString(scanner.DeclVersion()) + ",\"encoding\":" +
-                      jsonString(scanner.DeclEncoding()) + ",\"standalone\":" + (scanner.DeclStandalone() ? "true" : "false") +
+    std::string out = "{\"version\":" + jsonString(scanner.DeclVersion()) +
+                      ",\"encoding\":" + jsonString(scanner.DeclEncoding()) +
+                      ",\"standalone\":" + (scanner.DeclStandalone() ? "true" : "false") +
                       ",\"doctype_root\":" + jsonString(scanner.DoctypeRoot()) + ",\"elements\":[";
     bool first = true;
     for (const auto& element : scanner.ElementDefs()) {

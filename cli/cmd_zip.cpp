@@ -64,8 +64,9 @@ void runZip(const ZipOptions& options) {
 void registerZip(CLI::App& app) {
     auto options = std::make_shared<ZipOptions>();
     auto* command = app.add_subcommand("zip", "Write an archive from files, as the editor's Save does");
-    command->footer("Exit codes: 0 the archive was written; 1 failure (the message says why; an existing archive "
-                    "is left unchanged); 2 usage error.");
+    command->footer(
+        "Exit codes: 0 the archive was written; 1 failure (the message says why; an existing archive "
+        "is left unchanged); 2 usage error.");
     command->add_option("--level", options->level, "Deflate level")->check(CLI::IsMember({1, 2, 7, 9}));
     command->add_flag("--store", options->store, "Store every member without compression");
     command->add_option("--stored-dirs", options->storedDirs, "Folder names kept in stored names")
@@ -73,8 +74,9 @@ void registerZip(CLI::App& app) {
     command->add_flag("--recurse", options->recurse, "Search subfolders for each pattern");
     command->add_option("--exclude", options->excludes, "Name pattern of files to leave out")->allow_extra_args(false);
     command->add_option("ARCHIVE", options->archive, "Archive to write")->required();
-    command->add_option("SPEC", options->specs,
-                        "File path or pattern, one FileSpec line each; folders a pattern matches are passed over")
+    command
+        ->add_option("SPEC", options->specs,
+                     "File path or pattern, one FileSpec line each; folders a pattern matches are passed over")
         ->required();
     command->callback([options] { runZip(*options); });
 }

@@ -2,6 +2,6 @@
 #include "cli/common.h"
 
 int main(int argc, char** argv) {
-    return cli::runCommands(argc, argv,
-                            {cli::registerThemeOpen, cli::registerThemeCheck, cli::registerPreview, cli::registerThumbnail});
+    return cli::runCommands(
+        argc, argv, {cli::registerThemeOpen, cli::registerThemeCheck, cli::registerPreview, cli::registerThumbnail});
 }

@@ -25,8 +25,7 @@ struct ProgressMonitor {
     jpeg_progress_mgr base;
 };
 
-extern "C" void jumpOnError(j_common_ptr cinfo)
-{
+extern "C" void jumpOnError(j_common_ptr cinfo) {
     auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
     std::longjmp(manager->jump, 1);
 }
@@ -35,10 +34,8 @@ extern "C" void jumpOnError(j_common_ptr cinfo)
 extern "C" void ignoreMessage(j_common_ptr) {}
 
 // A progressive file may carry any number of scans, each a full pass over the picture.
-extern "C" void limitScans(j_common_ptr cinfo)
-{
-    if (!cinfo->is_decompressor)
-        return;
+extern "C" void limitScans(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
     auto* dinfo = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (dinfo->input_scan_number > kMaxJpegScans) {
         cinfo->err->msg_code = JERR_BAD_PROGRESSION;
@@ -51,8 +48,7 @@ struct Output {
     QImage image;
 };
 
-void cmykRowToRgb(const JSAMPLE* cmyk, QRgb* rgb, JDIMENSION width, bool inverted)
-{
+void cmykRowToRgb(const JSAMPLE* cmyk, QRgb* rgb, JDIMENSION width, bool inverted) {
     for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
         int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
         if (!inverted) {
@@ -66,8 +62,7 @@ void cmykRowToRgb(const JSAMPLE* cmyk, QRgb* rgb, JDIMENSION width, bool inverte
 }
 
 // Returns 0 on success, else libjpeg's message code. Never throws.
-int decodeInto(const unsigned char* data, unsigned long size, Output& out)
-{
+int decodeInto(const unsigned char* data, unsigned long size, Output& out) {
     jpeg_decompress_struct cinfo;
     ErrorManager errors;
     ProgressMonitor progress;
@@ -115,8 +110,8 @@ int decodeInto(const unsigned char* data, unsigned long size, Output& out)
     }
     JSAMPARRAY cmykRow = nullptr;
     if (cmyk)
-        cmykRow = cinfo.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                          cinfo.output_width * 4, 1);
+        cmykRow =
+            cinfo.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_width * 4, 1);
     while (cinfo.output_scanline < cinfo.output_height) {
         auto* line = reinterpret_cast<QRgb*>(out.image.scanLine(int(cinfo.output_scanline)));
         if (cmyk) {
@@ -134,8 +129,7 @@ int decodeInto(const unsigned char* data, unsigned long size, Output& out)
 
 }  // namespace
 
-std::vector<Frame> decodeJpeg(const QByteArray& bytes)
-{
+std::vector<Frame> decodeJpeg(const QByteArray& bytes) {
     Output out;
     const int code = decodeInto(reinterpret_cast<const unsigned char*>(bytes.constData()),
                                 static_cast<unsigned long>(bytes.size()), out);

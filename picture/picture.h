@@ -15,13 +15,13 @@ namespace picture {
 // declared size passes them is refused with its decoder's message ("JPEG error #%d" with
 // libjpeg's JERR_IMAGE_TOO_BIG, "Bitmap image is not valid", "Metafile is not valid", or
 // "Image is too large (WxH)" for ICO, PNG and GIF); an animation keeps the frames that fit.
-constexpr int kMaxPictureSide = 16384;                     // width or height, pixels
-constexpr qint64 kMaxPicturePixels = 32LL * 1024 * 1024;   // width x height of one frame
-constexpr qint64 kMaxAnimationPixels = 64LL * 1024 * 1024; // all frames of an animation together
-constexpr int kMaxAnimationFrames = 1000;                  // later frames are dropped
+constexpr int kMaxPictureSide = 16384;                      // width or height, pixels
+constexpr qint64 kMaxPicturePixels = 32LL * 1024 * 1024;    // width x height of one frame
+constexpr qint64 kMaxAnimationPixels = 64LL * 1024 * 1024;  // all frames of an animation together
+constexpr int kMaxAnimationFrames = 1000;                   // later frames are dropped
 constexpr qint64 kMaxPictureFileBytes = 128LL * 1024 * 1024;
-constexpr int kMaxJpegScans = 256;                          // progressive scans of one JPEG
-constexpr long kMaxJpegWorkMemory = 512L * 1024 * 1024;    // libjpeg's own buffers
+constexpr int kMaxJpegScans = 256;                       // progressive scans of one JPEG
+constexpr long kMaxJpegWorkMemory = 512L * 1024 * 1024;  // libjpeg's own buffers
 
 // The metafile's own size is taken at this resolution.
 constexpr int kScreenDpi = 96;

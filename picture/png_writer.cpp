@@ -38,8 +38,9 @@ QByteArray encodePng(const QImage& image) {
     }
     uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
     QByteArray packed(static_cast<qsizetype>(packedSize), Qt::Uninitialized);
-    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(rows.constData()),
-                  static_cast<uLong>(rows.size()), Z_DEFAULT_COMPRESSION) != Z_OK)
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                  reinterpret_cast<const Bytef*>(rows.constData()), static_cast<uLong>(rows.size()),
+                  Z_DEFAULT_COMPRESSION) != Z_OK)
         return {};
     packed.resize(static_cast<qsizetype>(packedSize));
 

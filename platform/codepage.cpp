@@ -74,9 +74,9 @@ constexpr UpperHalf kCp1252 = {
 
 const UpperHalf& upperHalf(CodePage cp) {
     switch (cp) {
-    case CodePage::CP866: return kCp866;
-    case CodePage::CP1251: return kCp1251;
-    case CodePage::CP1252: break;
+        case CodePage::CP866: return kCp866;
+        case CodePage::CP1251: return kCp1251;
+        case CodePage::CP1252: break;
     }
     return kCp1252;
 }
@@ -86,8 +86,7 @@ using ReverseTable = std::array<std::pair<char32_t, unsigned char>, 128>;
 
 constexpr ReverseTable makeReverse(const UpperHalf& half) {
     ReverseTable table{};
-    for (std::size_t i = 0; i < half.size(); ++i)
-        table[i] = {half[i], static_cast<unsigned char>(0x80 + i)};
+    for (std::size_t i = 0; i < half.size(); ++i) table[i] = {half[i], static_cast<unsigned char>(0x80 + i)};
     std::sort(table.begin(), table.end());
     return table;
 }
@@ -98,9 +97,9 @@ constexpr ReverseTable kCp1252Reverse = makeReverse(kCp1252);
 
 const ReverseTable& reverseTable(CodePage cp) {
     switch (cp) {
-    case CodePage::CP866: return kCp866Reverse;
-    case CodePage::CP1251: return kCp1251Reverse;
-    case CodePage::CP1252: break;
+        case CodePage::CP866: return kCp866Reverse;
+        case CodePage::CP1251: return kCp1251Reverse;
+        case CodePage::CP1252: break;
     }
     return kCp1252Reverse;
 }

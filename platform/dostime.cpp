@@ -10,17 +10,16 @@ namespace platform {
 namespace {
 
 constexpr int kFirstDosYear = 1980;
-constexpr int kLastDosYear = 2107;  // 1980 + 127, the 7-bit year field's limit
+constexpr int kLastDosYear = 2107;                       // 1980 + 127, the 7-bit year field's limit
 constexpr std::uint32_t kFirstDosDateTime = 0x00210000;  // 1980-01-01 00:00:00
 constexpr std::uint32_t kLastDosDateTime = 0xFF9FBF7D;   // 2107-12-31 23:59:58
 
 std::uint32_t packDosDateTime(const std::tm& local) {
     const auto year = static_cast<std::uint32_t>(local.tm_year + 1900 - kFirstDosYear);
-    const auto date = (year << 9) | (static_cast<std::uint32_t>(local.tm_mon + 1) << 5) |
-                      static_cast<std::uint32_t>(local.tm_mday);
+    const auto date =
+        (year << 9) | (static_cast<std::uint32_t>(local.tm_mon + 1) << 5) | static_cast<std::uint32_t>(local.tm_mday);
     const auto time = (static_cast<std::uint32_t>(local.tm_hour) << 11) |
-                      (static_cast<std::uint32_t>(local.tm_min) << 5) |
-                      (static_cast<std::uint32_t>(local.tm_sec) / 2);
+                      (static_cast<std::uint32_t>(local.tm_min) << 5) | (static_cast<std::uint32_t>(local.tm_sec) / 2);
     return (date << 16) | time;
 }
 

@@ -170,8 +170,8 @@ std::string currentFolder() {
 }
 
 std::string absolutePath(std::string_view path) {
-    std::string full = (!path.empty() && path.front() == '/') ? std::string(path)
-                                                              : currentFolder() + "/" + std::string(path);
+    std::string full =
+        (!path.empty() && path.front() == '/') ? std::string(path) : currentFolder() + "/" + std::string(path);
     std::vector<std::string_view> parts;
     std::string_view rest = full;
     while (!rest.empty()) {

@@ -10,16 +10,16 @@
 namespace platform {
 
 // DOS attribute bits as this platform reports them.
-constexpr std::uint32_t kAttrReadOnly = 0x01;   // the owner lacks write permission
-constexpr std::uint32_t kAttrHidden = 0x02;     // the name begins with "."
+constexpr std::uint32_t kAttrReadOnly = 0x01;  // the owner lacks write permission
+constexpr std::uint32_t kAttrHidden = 0x02;    // the name begins with "."
 constexpr std::uint32_t kAttrSystem = 0x04;
 constexpr std::uint32_t kAttrVolumeId = 0x08;
 constexpr std::uint32_t kAttrDirectory = 0x10;
-constexpr std::uint32_t kAttrArchive = 0x20;    // every regular file
-constexpr std::uint32_t kAttrSymlink = 0x400;   // a symbolic link (never followed)
+constexpr std::uint32_t kAttrArchive = 0x20;   // every regular file
+constexpr std::uint32_t kAttrSymlink = 0x400;  // a symbolic link (never followed)
 
 struct FoundFile {
-    std::string name;           // as the file system spells it
+    std::string name;  // as the file system spells it
     std::uint64_t size = 0;
     std::time_t mtime = 0;      // last write
     std::uint32_t dosTime = 0;  // last write as DOS date-time, local time
@@ -44,8 +44,8 @@ std::uint32_t fileAttributes(const std::string& path);
 // Bit 0x01 removes every write permission; its absence restores the owner's. Other bits ignored.
 bool setFileAttributes(const std::string& path, std::uint32_t attr);
 
-bool fileExists(const std::string& path);       // a regular file (links followed)
-bool folderExists(const std::string& path);     // a folder (links followed)
+bool fileExists(const std::string& path);    // a regular file (links followed)
+bool folderExists(const std::string& path);  // a folder (links followed)
 bool isSymlink(const std::string& path);
 
 // The file-name part: what follows the last "/" (the whole path when there is none).
@@ -55,7 +55,7 @@ std::string folderPart(std::string_view path);
 // The extension: the text after the last "." of the file-name part (empty when there is none).
 std::string extensionOf(std::string_view path);
 
-std::string currentFolder();                    // without trailing "/"
+std::string currentFolder();  // without trailing "/"
 // Absolute form of a path against the current folder, "." and ".." resolved lexically.
 std::string absolutePath(std::string_view path);
 // The folder of the running executable, with a trailing "/".

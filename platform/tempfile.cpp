@@ -25,9 +25,7 @@ std::string withoutTrailingSlash(std::string folder) {
 }
 
 // Creates a file exclusively from a "...XXXXXX" template; returns its descriptor or -1.
-int makeTempFile(std::string& path) {
-    return ::mkostemp(path.data(), O_CLOEXEC);
-}
+int makeTempFile(std::string& path) { return ::mkostemp(path.data(), O_CLOEXEC); }
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {

@@ -5,7 +5,7 @@
 namespace resources::detail {
 
 struct EmbeddedFile {
-    const char* name;            // file name under resources/
+    const char* name;  // file name under resources/
     const unsigned char* data;
     std::size_t size;
 };

@@ -11,9 +11,9 @@ namespace {
 
 Qt::Alignment alignmentOf(theme::TextAlignment alignment) {
     switch (alignment) {
-    case theme::TextAlignment::Centre: return Qt::AlignHCenter;
-    case theme::TextAlignment::Right: return Qt::AlignRight;
-    case theme::TextAlignment::Left: break;
+        case theme::TextAlignment::Centre: return Qt::AlignHCenter;
+        case theme::TextAlignment::Right: return Qt::AlignRight;
+        case theme::TextAlignment::Left: break;
     }
     return Qt::AlignLeft;
 }

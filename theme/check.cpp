@@ -98,7 +98,9 @@ int tagOf(std::string_view name, const AttributeOf& attribute) {
     return -1;
 }
 
-NamedFile namedFile(int tag, std::string src) { return {tag == 0 ? "ringtone" : elementName(tag), tag, std::move(src)}; }
+NamedFile namedFile(int tag, std::string src) {
+    return {tag == 0 ? "ringtone" : elementName(tag), tag, std::move(src)};
+}
 
 // The descriptor read as a handset reads it: expat in the declared encoding (Windows-1251 and
 // CP866 from the platform's tables). Collects the files the direct children of the first `theme`
@@ -164,8 +166,7 @@ std::vector<NamedFile> namedFilesAsOpenReads(const std::string& descriptorPath) 
     for (const auto& child : theme->Items) {
         if (child->Kind != xml::xiElement) continue;
         auto attribute = [&child](std::string_view wanted) { return child->AttributeValue(wanted); };
-        if (const int tag = tagOf(child->Name, attribute); tag >= 0)
-            files.push_back(namedFile(tag, attribute("src")));
+        if (const int tag = tagOf(child->Name, attribute); tag >= 0) files.push_back(namedFile(tag, attribute("src")));
     }
     return files;
 }
@@ -313,16 +314,15 @@ private:
                     " больше своего места " + size(slot.width, slot.height));
     }
 
-    static std::string size(int width, int height) {
-        return std::to_string(width) + " x " + std::to_string(height);
-    }
+    static std::string size(int width, int height) { return std::to_string(width) + " x " + std::to_string(height); }
 
     // Problems of members no element names (the descriptor among them) concern the package.
     void reportUnclaimedProblems() {
         for (const auto& [member, text] : problems_) {
             if (claimed_.count(member) && member != kDescriptorName) continue;
             add(Severity::Error, kPackageElement, "member-damaged",
-                member.empty() ? "Пакет повреждён: " + text : "Файл " + quoted(member) + " в пакете повреждён: " + text);
+                member.empty() ? "Пакет повреждён: " + text
+                               : "Файл " + quoted(member) + " в пакете повреждён: " + text);
         }
     }
 
@@ -354,8 +354,8 @@ private:
     std::string folder_;
     std::vector<std::string> members_;
     std::multimap<std::string, std::string> problems_;  // member -> the reader's message
-    std::set<std::string> claimed_;                      // members some element names
-    std::vector<std::string> order_;                     // elements in descriptor line order
+    std::set<std::string> claimed_;                     // members some element names
+    std::vector<std::string> order_;                    // elements in descriptor line order
     std::map<std::string, Probed> pictures_;
     std::vector<Finding> findings_;
 };
@@ -372,7 +372,8 @@ std::vector<Finding> checkPackage(const std::string& package, const PictureProbe
 }
 
 bool hasErrors(const std::vector<Finding>& findings) {
-    return std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.severity == Severity::Error; });
+    return std::any_of(findings.begin(), findings.end(),
+                       [](const Finding& f) { return f.severity == Severity::Error; });
 }
 
 }  // namespace theme

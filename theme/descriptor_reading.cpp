@@ -19,8 +19,7 @@ int iconTarget(const xml::TXMLItem& icon) {
     const std::string id = icon.AttributeValue("item_id");
     const std::string size = icon.AttributeValue("size");
     for (const auto& row : kIconTable)
-        if (xml::SameTextNoCase(size, row.size) && xml::SameTextNoCase(id, row.itemId))
-            return row.tag;
+        if (xml::SameTextNoCase(size, row.size) && xml::SameTextNoCase(id, row.itemId)) return row.tag;
     return 0;
 }
 

@@ -18,15 +18,47 @@ constexpr int kMenuItemCount = 11;
 
 // Menu items by number (the large icon's tag).
 enum MenuItem : int {
-    kMessages = 1, kContacts, kCalls, kSettings, kGallery, kMultimedia,
-    kPushToTalk, kOrganiser, kApplications, kInternet, kSimCard,
+    kMessages = 1,
+    kContacts,
+    kCalls,
+    kSettings,
+    kGallery,
+    kMultimedia,
+    kPushToTalk,
+    kOrganiser,
+    kApplications,
+    kInternet,
+    kSimCard,
 };
 
 // Every element tag in section order: wallpaper, background and screensaver first, then each
 // menu item's large and small icon. An element's slot is its index here.
 constexpr std::array<int, 25> kElementTags = {
-    kTagWallpaper, kTagBackground, kTagScreensaver,
-    1, 101, 2, 102, 3, 103, 4, 104, 5, 105, 6, 106, 7, 107, 8, 108, 9, 109, 10, 110, 11, 111,
+    kTagWallpaper,
+    kTagBackground,
+    kTagScreensaver,
+    1,
+    101,
+    2,
+    102,
+    3,
+    103,
+    4,
+    104,
+    5,
+    105,
+    6,
+    106,
+    7,
+    107,
+    8,
+    108,
+    9,
+    109,
+    10,
+    110,
+    11,
+    111,
 };
 
 constexpr bool isElementTag(int tag) {
@@ -35,8 +67,8 @@ constexpr bool isElementTag(int tag) {
 
 // Each menu item's section caption, which is also its menu page's title; indexed by item - 1.
 constexpr std::array<std::string_view, kMenuItemCount> kMenuTitles = {
-    "Сообщения", "Контакты", "Звонки", "Настройки", "Галерея", "Мультимедиа",
-    "PTT", "Органайзер", "Приложения", "Интернет", "SIM-карта",
+    "Сообщения", "Контакты",   "Звонки",     "Настройки", "Галерея",   "Мультимедиа",
+    "PTT",       "Органайзер", "Приложения", "Интернет",  "SIM-карта",
 };
 
 // Preview modes: 201 idle screen (wallpaper), 202 plain background, 203 and 210 the two pages

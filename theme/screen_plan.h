@@ -23,9 +23,15 @@ constexpr ScreenBox kLayer2Box{0, 38, 208, 170};
 // The nine icon cells sm1..sm9, row by row, each 64 x 52 and transparent.
 constexpr int kIconCells = 9;
 constexpr std::array<ScreenBox, kIconCells> kIconCellBoxes = {{
-    {4, 22, 64, 52}, {72, 22, 64, 52}, {140, 22, 64, 52},
-    {4, 75, 64, 52}, {72, 75, 64, 52}, {140, 75, 64, 52},
-    {4, 128, 64, 52}, {72, 128, 64, 52}, {140, 128, 64, 52},
+    {4, 22, 64, 52},
+    {72, 22, 64, 52},
+    {140, 22, 64, 52},
+    {4, 75, 64, 52},
+    {72, 75, 64, 52},
+    {140, 75, 64, 52},
+    {4, 128, 64, 52},
+    {72, 128, 64, 52},
+    {140, 128, 64, 52},
 }};
 
 // The five texts, in the order their controls are created (bottom to top).
@@ -37,7 +43,7 @@ struct ScreenLabel {
     const char* name;  // the window's control
     ScreenBox box;     // the clock's box starts one row above the screen
     TextAlignment alignment;
-    int pixelSize;     // character height of the "Impact" face
+    int pixelSize;  // character height of the "Impact" face
 };
 
 constexpr std::array<ScreenLabel, kScreenTextCount> kScreenLabels = {{

@@ -23,8 +23,17 @@ enum TValueOrigin : std::uint8_t { voWritten = 0, voImplied = 1, voFixed = 2, vo
 
 // Declared attribute types (TAttrDef::DeclaredType, TAttr::DeclaredType).
 enum TDeclaredType : std::uint8_t {
-    dtNone = 0, dtCData = 1, dtId = 2, dtIdRef = 3, dtIdRefs = 4, dtEntity = 5, dtEntities = 6,
-    dtNmToken = 7, dtNmTokens = 8, dtNotation = 9, dtEnumeration = 10
+    dtNone = 0,
+    dtCData = 1,
+    dtId = 2,
+    dtIdRef = 3,
+    dtIdRefs = 4,
+    dtEntity = 5,
+    dtEntities = 6,
+    dtNmToken = 7,
+    dtNmTokens = 8,
+    dtNotation = 9,
+    dtEnumeration = 10
 };
 
 // Default rules of an attribute definition.

@@ -16,8 +16,10 @@ inline constexpr StopSet kNotationNameStop{"", true};
 
 std::uint8_t declaredTypeOf(std::string_view token) {
     static constexpr std::pair<std::string_view, TDeclaredType> kTypes[] = {
-        {"CDATA", dtCData},     {"ID", dtId},             {"IDREF", dtIdRef},     {"IDREFS", dtIdRefs},
-        {"ENTITY", dtEntity},   {"ENTITIES", dtEntities}, {"NMTOKEN", dtNmToken}, {"NMTOKENS", dtNmTokens},
+        {"CDATA", dtCData},     {"ID", dtId},
+        {"IDREF", dtIdRef},     {"IDREFS", dtIdRefs},
+        {"ENTITY", dtEntity},   {"ENTITIES", dtEntities},
+        {"NMTOKEN", dtNmToken}, {"NMTOKENS", dtNmTokens},
     };
     for (const auto& [name, type] : kTypes)
         if (token == name) return type;
@@ -405,9 +407,7 @@ const char* TXmlParser::readEntityDecl(const char* q) {
                     ++q;
                 }
                 break;
-            case State::done:
-                ++q;
-                break;
+            case State::done: ++q; break;
         }
     }
     // A later declaration of a name wins over an earlier one.

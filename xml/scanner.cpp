@@ -71,8 +71,7 @@ std::string characterPass(std::string_view value) {
 
 const char* TXmlParser::ForwardSearch::find(const char* p) {
     const auto at = reinterpret_cast<std::uintptr_t>(p);
-    if (from && at >= reinterpret_cast<std::uintptr_t>(from) && at <= reinterpret_cast<std::uintptr_t>(hit))
-        return hit;
+    if (from && at >= reinterpret_cast<std::uintptr_t>(from) && at <= reinterpret_cast<std::uintptr_t>(hit)) return hit;
     from = p;
     hit = std::strchr(p, wanted);
     if (!hit) hit = textEnd(p);

@@ -40,10 +40,10 @@ enum TXmlPartKind : std::uint8_t {
     xpInstruction = 3,  // "<?target text?>"
     xpDocType = 4,      // "<!DOCTYPE ... >"
     xpStartTag = 5,
-    xpEmptyTag = 6,     // "/" before the closing ">"
-    xpEndTag = 7,       // "</name>"
+    xpEmptyTag = 6,  // "/" before the closing ">"
+    xpEndTag = 7,    // "</name>"
     xpText = 8,
-    xpCData = 9,        // "<![CDATA[ ... ]]>"
+    xpCData = 9,  // "<![CDATA[ ... ]]>"
 };
 
 // Bounds on entity expansion.
@@ -128,8 +128,7 @@ public:
 
     // The text of an external entity or external subset: always a scanner without text; no file
     // is opened.
-    virtual std::unique_ptr<TXmlParser> OpenExternal(const std::string& systemLiteral,
-                                                     const std::string& pubidLiteral,
+    virtual std::unique_ptr<TXmlParser> OpenExternal(const std::string& systemLiteral, const std::string& pubidLiteral,
                                                      const std::string& notationName);
     // Appends `run` decoded from CurrentEncoding to `out`: under exactly "UTF-8" from UTF-8 to
     // Windows-1252 (or natively, see SetNativeDecoding), unchanged under any other encoding.

@@ -86,18 +86,10 @@ void TQXMLParser::Parse() {
     };
     while (!levels.empty() && scanner.NextPart()) {
         switch (scanner.PartKind()) {
-            case xpDeclaration:
-                declarationText_ = scanner.PartSource();
-                break;
-            case xpDocType:
-                doctypeText_ = scanner.PartSource();
-                break;
-            case xpComment:
-                append(xiComment, commentText(scanner.PartSource()));
-                break;
-            case xpInstruction:
-                append(xiInstruction, scanner.PartName() + ' ' + scanner.PartText());
-                break;
+            case xpDeclaration: declarationText_ = scanner.PartSource(); break;
+            case xpDocType: doctypeText_ = scanner.PartSource(); break;
+            case xpComment: append(xiComment, commentText(scanner.PartSource())); break;
+            case xpInstruction: append(xiInstruction, scanner.PartName() + ' ' + scanner.PartText()); break;
             case xpStartTag:
             case xpEmptyTag: {
                 TXMLItem& element = append(xiElement, scanner.PartName());
@@ -114,8 +106,7 @@ void TQXMLParser::Parse() {
                 // Text before the first item of the top level has no item to go to.
                 if (levels.back().last) levels.back().last->Content = scanner.PartText();
                 break;
-            default:
-                break;
+            default: break;
         }
     }
 }

@@ -18,8 +18,8 @@ constexpr std::size_t kMaxBlockSymbols = 32767;
 constexpr std::size_t kMaxFallbackSize = 200000;
 
 struct BlockCost {
-    std::size_t symbols = 0;       // literals and matches of the parse
-    std::uint64_t storedBytes = 0; // file size plus the stored block's length fields
+    std::size_t symbols = 0;        // literals and matches of the parse
+    std::uint64_t storedBytes = 0;  // file size plus the stored block's length fields
     std::uint64_t dynamicBytes = 0;
     std::uint64_t fixedBytes = 0;
 };

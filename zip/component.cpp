@@ -49,7 +49,8 @@ std::vector<std::string> lastComponents(const std::vector<std::string>& lines) {
 
 // What RaiseError throws: a numbered message that is in the run's record already.
 struct TZipCommon::RecordedError : platform::E_RAISE {
-    explicit RecordedError(const TProblem& recorded) : platform::E_RAISE(recorded.Number, recorded.Text), problem(recorded) {}
+    explicit RecordedError(const TProblem& recorded)
+        : platform::E_RAISE(recorded.Number, recorded.Text), problem(recorded) {}
     TProblem problem;
 };
 

@@ -34,11 +34,11 @@ class FileStream;
 
 // Numbered messages of the archive components' string table.
 constexpr int kMsgBadBlock = 25109;
-constexpr int kMsgWriteError = 25136;         // "Error writing to file"
+constexpr int kMsgWriteError = 25136;  // "Error writing to file"
 constexpr int kMsgIncompleteCodeSet = 25138;
 constexpr int kMsgCrcFailed = 25151;
 constexpr int kMsgFileNotFound = 25172;
-constexpr int kMsgOpenError = 25235;          // "Error opening file"
+constexpr int kMsgOpenError = 25235;  // "Error opening file"
 constexpr int kMsgUnsupportedArchive = 25242;
 constexpr int kMsgBadLengths = 25247;
 constexpr int kMsgInconsistentLocalHeader = 25248;
@@ -50,7 +50,7 @@ constexpr int kMsgStackOverflow = 25298;
 constexpr int kMsgUnsupportedMethod = 25326;
 constexpr int kMsgInvalidPassword = 26517;
 constexpr int kMsgPasswordFailed = 26522;
-constexpr int kMsgNothingToDo = 26899;        // "Nothing to do"
+constexpr int kMsgNothingToDo = 26899;  // "Nothing to do"
 
 // The text of a message number; unknown numbers give "Error NNNNN".
 std::string messageText(int number);
@@ -119,7 +119,8 @@ public:
                                            const std::string& VolumeID, int ECode)>;
     using TProgressEvent =
         std::function<void(TZipCommon& Sender, std::uint64_t ProgressByFile, std::uint64_t ProgressByArchive)>;
-    using TBeginEvent = std::function<void(TZipCommon& Sender, const std::string& FN, std::uint32_t RecNum, bool& Extract)>;
+    using TBeginEvent =
+        std::function<void(TZipCommon& Sender, const std::string& FN, std::uint32_t RecNum, bool& Extract)>;
     using TEndEvent = std::function<void(TZipCommon& Sender, const std::string& FN, bool CRC_PASS)>;
     using TRenameEvent = std::function<void(TZipCommon& Sender, std::string& Filename)>;
     using TElapsedTimeEvent = std::function<void(TZipCommon& Sender, double ElapsedTime)>;

@@ -40,8 +40,7 @@ public:
     MemberWriter& operator=(const MemberWriter&) = delete;
 
     MemberData store(FileStream& in, std::uint64_t size, FileStream& out, const BlockCallback& afterBlock);
-    MemberData deflate(FileStream& in, std::uint64_t size, FileStream& out, int level,
-                       const BlockCallback& afterBlock);
+    MemberData deflate(FileStream& in, std::uint64_t size, FileStream& out, int level, const BlockCallback& afterBlock);
 
 private:
     struct Zlib;

@@ -51,13 +51,11 @@ TEntry* TEntryList::findStoredName(std::string_view storedBytes) {
 std::string storedPath(const std::string& fullPath, const std::string& startFolder, TStoredDirNames mode) {
     const bool underStart = fullPath.compare(0, startFolder.size(), startFolder) == 0;
     switch (mode) {
-        case sdNone:
-            return platform::fileNamePart(fullPath);
+        case sdNone: return platform::fileNamePart(fullPath);
         case sdAbsolute:
         case sdAbsoluteNoDrv:  // no drives here: both keep the whole path
             return fullPath;
-        case sdRelative:
-            return underStart ? fullPath.substr(startFolder.size()) : fullPath;
+        case sdRelative: return underStart ? fullPath.substr(startFolder.size()) : fullPath;
         case sdRelativeStoreStart: {
             if (!underStart) return fullPath;
             const std::string relative = fullPath.substr(startFolder.size());
@@ -116,8 +114,8 @@ bool TCompBase::Excluded(const std::string& stored) const {
     return false;
 }
 
-void TCompBase::AddEntry(const std::string& fullPath, const std::string& stored, std::uint64_t size,
-                         std::uint32_t attr, std::uint32_t dosTime) {
+void TCompBase::AddEntry(const std::string& fullPath, const std::string& stored, std::uint64_t size, std::uint32_t attr,
+                         std::uint32_t dosTime) {
     const StoredName name = storedNameFromUtf8(stored);
     if (update_) {
         if (TEntry* member = entries_.findStoredName(name.bytes); member && member->State == esKept) {

@@ -19,16 +19,16 @@ enum TEntryState : std::uint8_t { esNew = 0, esReplace = 1, esKept = 2, esFailed
 enum TStoredDirNames { sdNone, sdAbsolute, sdAbsoluteNoDrv, sdRelative, sdRelativeStoreStart };
 
 struct TEntry {
-    std::string Key;             // full path, or stored name for kept members
+    std::string Key;  // full path, or stored name for kept members
     TEntryState State = esNew;
     std::uint64_t Size = 0;      // file size; for a kept member its compressed size
     std::uint32_t DateTime = 0;  // DOS date-time word
     std::uint32_t Attributes = 0;
-    std::uint64_t OldOffset = 0; // kept member: local header offset in the old archive
-    CentralFileHeader Header;    // filled when written (or copied from the old archive)
-    std::string StoredName;      // name bytes as they stand in the archive
-    bool Utf8Name = false;       // StoredName is UTF-8 (general purpose bit 11)
-    std::string Extra;           // kept member: its central extra field, copied unchanged
+    std::uint64_t OldOffset = 0;  // kept member: local header offset in the old archive
+    CentralFileHeader Header;     // filled when written (or copied from the old archive)
+    std::string StoredName;       // name bytes as they stand in the archive
+    bool Utf8Name = false;        // StoredName is UTF-8 (general purpose bit 11)
+    std::string Extra;            // kept member: its central extra field, copied unchanged
     std::string Comment;
 };
 

@@ -58,7 +58,8 @@ std::optional<std::size_t> findEndRecordSignature(std::span<const std::uint8_t> 
     return std::nullopt;
 }
 
-std::optional<CentralDirectory> locateCentralDirectory(FileStream& file, std::uint64_t endOffset, const EndRecord& end) {
+std::optional<CentralDirectory> locateCentralDirectory(FileStream& file, std::uint64_t endOffset,
+                                                       const EndRecord& end) {
     std::optional<CentralDirectory> cd = readZip64End(file, endOffset);
     if (!cd) {
         if (end.centralDirectorySize > endOffset) return std::nullopt;

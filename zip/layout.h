@@ -56,7 +56,9 @@ MemberSizes widenSizes(std::uint32_t uncompressed, std::uint32_t compressed, std
 std::optional<std::span<const std::uint8_t>> findExtraField(std::span<const std::uint8_t> extra, std::uint16_t id);
 
 // True when `extra` holds a ZIP64 extended information field.
-inline bool hasZip64Extra(std::span<const std::uint8_t> extra) { return findExtraField(extra, kZip64ExtraId).has_value(); }
+inline bool hasZip64Extra(std::span<const std::uint8_t> extra) {
+    return findExtraField(extra, kZip64ExtraId).has_value();
+}
 
 // A data descriptor read after a member's data.
 struct DataDescriptor {

@@ -16,7 +16,7 @@ class FileStream;
 
 // Archive kinds; the ordinal values are fixed. The ZIP kinds are atZip, atZipExe, atZipMV, atJar.
 enum TArcType : std::uint8_t {
-    atNA = 0,           // no archive, or not recognised
+    atNA = 0,  // no archive, or not recognised
     atUnsupported = 1,
     atFileOpenErr = 2,  // cannot be opened, or shorter than 20 bytes
     atUnknown = 3,
@@ -26,8 +26,8 @@ enum TArcType : std::uint8_t {
     atPak = 20,
     atPakExe = 21,
     atZip = 26,
-    atZipExe = 27,      // ZIP data behind a leading stub
-    atZipMV = 28,       // multi-part archive
+    atZipExe = 27,  // ZIP data behind a leading stub
+    atZipMV = 28,   // multi-part archive
 };
 
 bool isZipKind(TArcType type);

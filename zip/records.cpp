@@ -55,7 +55,9 @@ void ByteWriter::put32(std::uint32_t v) {
     for (int i = 0; i < 4; ++i) data_ += char((v >> (8 * i)) & 0xFF);
 }
 
-void ByteWriter::putBytes(std::span<const std::uint8_t> b) { data_.append(reinterpret_cast<const char*>(b.data()), b.size()); }
+void ByteWriter::putBytes(std::span<const std::uint8_t> b) {
+    data_.append(reinterpret_cast<const char*>(b.data()), b.size());
+}
 
 namespace {
 

@@ -19,10 +19,10 @@
 
 namespace zip {
 
-constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;    // "PK" 3 4
-constexpr std::uint32_t kCentralHeaderSignature = 0x02014B50;  // "PK" 1 2
-constexpr std::uint32_t kEndRecordSignature = 0x06054B50;      // "PK" 5 6
-constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50; // "PK" 7 8
+constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;     // "PK" 3 4
+constexpr std::uint32_t kCentralHeaderSignature = 0x02014B50;   // "PK" 1 2
+constexpr std::uint32_t kEndRecordSignature = 0x06054B50;       // "PK" 5 6
+constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50;  // "PK" 7 8
 
 constexpr std::size_t kLocalHeaderSize = 30;
 constexpr std::size_t kCentralHeaderSize = 46;

@@ -86,7 +86,8 @@ std::uint64_t FileStream::size() const {
 }
 
 bool FileStream::isFileAt(const std::string& path) const {
-    struct stat mine {}, there {};
+    struct stat mine {
+    }, there{};
     return ::fstat(fd_, &mine) == 0 && ::lstat(path.c_str(), &there) == 0 && mine.st_dev == there.st_dev &&
            mine.st_ino == there.st_ino;
 }

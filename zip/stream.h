@@ -32,7 +32,7 @@ public:
     void seek(std::uint64_t position) { position_ = position; }
     std::uint64_t position() const { return position_; }
 
-    std::uint64_t size() const;                  // current size of the file
+    std::uint64_t size() const;                    // current size of the file
     bool isFileAt(const std::string& path) const;  // whether `path` names this very file
     bool truncate(std::uint64_t size);
     const std::string& path() const { return path_; }

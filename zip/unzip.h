@@ -54,9 +54,9 @@ private:
                                                      std::uint8_t checkByte, const std::string& name);
     // Decodes `size` bytes of member data at `position` into `file`; true when the data would
     // have produced more than the declared size.
-    bool DecodeMember(FileStream& archive, const TMemberRecord& member, std::uint16_t localFlag,
-                      std::uint64_t position, std::uint64_t size, std::optional<TraditionalDecryptor>& decryptor,
-                      MemberFile& file, Crc32& crc, const std::string& name);
+    bool DecodeMember(FileStream& archive, const TMemberRecord& member, std::uint16_t localFlag, std::uint64_t position,
+                      std::uint64_t size, std::optional<TraditionalDecryptor>& decryptor, MemberFile& file, Crc32& crc,
+                      const std::string& name);
     // Local data already extracted in this run: start -> end of [local header, end of data).
     bool OverlapsExtracted(std::uint64_t start, std::uint64_t end) const;
 

@@ -48,8 +48,8 @@ struct TMemberRecord {
 
 class TUnBase : public TZipCommon {
 public:
-    using TFileExistsEvent =
-        std::function<void(TZipCommon& Sender, const std::string& FN, std::time_t FileDate, TOverwriteMode& OverwriteMode)>;
+    using TFileExistsEvent = std::function<void(TZipCommon& Sender, const std::string& FN, std::time_t FileDate,
+                                                TOverwriteMode& OverwriteMode)>;
 
     // With a trailing "/". Setting "" takes the folder of ArchiveFile (or stays empty without one).
     const std::string& ExtractDir() const { return extractDir_; }

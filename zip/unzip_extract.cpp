@@ -41,9 +41,19 @@ constexpr std::uint32_t kMethodAes = 99;
 // "Unsupported compression method N (name)" for the methods other tools write.
 std::string unsupportedMethodText(std::uint32_t method) {
     static const std::map<std::uint32_t, const char*> names = {
-        {7, "tokenizing"}, {9, "Deflate64"},  {10, "PKWARE DCL implode"}, {12, "bzip2"}, {14, "LZMA"},
-        {18, "IBM TERSE"}, {19, "IBM LZ77"},  {93, "Zstandard"},          {95, "XZ"},     {96, "JPEG"},
-        {97, "WavPack"},   {98, "PPMd"},      {kMethodAes, "AES encryption"},
+        {7, "tokenizing"},
+        {9, "Deflate64"},
+        {10, "PKWARE DCL implode"},
+        {12, "bzip2"},
+        {14, "LZMA"},
+        {18, "IBM TERSE"},
+        {19, "IBM LZ77"},
+        {93, "Zstandard"},
+        {95, "XZ"},
+        {96, "JPEG"},
+        {97, "WavPack"},
+        {98, "PPMd"},
+        {kMethodAes, "AES encryption"},
     };
     const auto it = names.find(method);
     return messageText(kMsgUnsupportedMethod) + " " + std::to_string(method) +
@@ -69,8 +79,8 @@ void TUnZIP::ExtractMember(FileStream& archive, const TMemberRecord& member) {
     nameAndExtra.resize(archive.readAt(headerOffset + kLocalHeaderSize, nameAndExtra.data(), nameAndExtra.size()));
     const std::size_t nameSize = std::min<std::size_t>(local->nameLength, nameAndExtra.size());
     const std::string_view stored(reinterpret_cast<const char*>(nameAndExtra.data()), nameSize);
-    const std::string localName = memberNameToUtf8(stored, local->flag, member.VersionMadeBy,
-                                                   std::span(nameAndExtra).subspan(nameSize));
+    const std::string localName =
+        memberNameToUtf8(stored, local->flag, member.VersionMadeBy, std::span(nameAndExtra).subspan(nameSize));
     const std::string& name = localName.empty() ? member.Name : localName;
     const MemberPath target = FormOutputPath(localName);
     if (target.kind == MemberPath::Folder) return;
@@ -103,7 +113,8 @@ void TUnZIP::ExtractMember(FileStream& archive, const TMemberRecord& member) {
     std::uint64_t dataPosition = dataStart;
     std::uint64_t dataSize = member.CompressedSize;
     std::optional<TraditionalDecryptor> decryptor;
-    if (member.Method == kMethodAes) return Warning(kMsgUnsupportedMethod, name, {}, unsupportedMethodText(member.Method));
+    if (member.Method == kMethodAes)
+        return Warning(kMsgUnsupportedMethod, name, {}, unsupportedMethodText(member.Method));
     if (local->flag & kFlagEncrypted) {
         const std::uint8_t check = encryptionCheckByte(local->flag, member.Crc32, local->lastModTime);
         decryptor = UnlockMember(archive, dataPosition, check, name);
@@ -178,8 +189,8 @@ bool TUnZIP::DecodeMember(FileStream& archive, const TMemberRecord& member, std:
         ProcessMessages();
         if (OnProgress) OnProgress(*this, written, position);
     });
-    const std::unique_ptr<Decoder> decoder = makeDecoder(static_cast<int>(member.Method), localFlag,
-                                                         member.UncompressedSize, sink);
+    const std::unique_ptr<Decoder> decoder =
+        makeDecoder(static_cast<int>(member.Method), localFlag, member.UncompressedSize, sink);
     if (!decoder) RaiseError(kMsgUnsupportedMethod, name, unsupportedMethodText(member.Method));
 
     std::vector<std::uint8_t> block(kBlockSize);

@@ -59,8 +59,8 @@ bool hasDrivePrefix(std::string_view name) {
 std::string memberNameToUtf8(std::string_view stored, std::uint16_t flag, std::uint16_t versionMadeBy,
                              std::span<const std::uint8_t> extraField) {
     std::string name;
-    const auto host = versionMadeBy == 0 && hasUnixField(extraField) ? kHostUnix
-                                                                      : static_cast<std::uint8_t>(versionMadeBy >> 8);
+    const auto host =
+        versionMadeBy == 0 && hasUnixField(extraField) ? kHostUnix : static_cast<std::uint8_t>(versionMadeBy >> 8);
     if (flag & kFlagUtf8Name) {
         name = std::string(stored);
     } else if (auto unicode = unicodePathName(stored, extraField)) {

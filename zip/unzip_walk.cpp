@@ -36,14 +36,33 @@ std::optional<WalkHeader> parseWalkRecord(const std::uint8_t* record, std::size_
     if (central) {
         const auto c = CentralFileHeader::decode(in);
         if (!c || c->signature != kCentralHeaderSignature) return std::nullopt;
-        h = {c->flag, c->method, c->dosDateTime(), c->crc32, c->compressedSize, c->uncompressedSize,
-             c->nameLength, c->extraLength, c->commentLength, c->externalAttributes, c->localHeaderOffset,
+        h = {c->flag,
+             c->method,
+             c->dosDateTime(),
+             c->crc32,
+             c->compressedSize,
+             c->uncompressedSize,
+             c->nameLength,
+             c->extraLength,
+             c->commentLength,
+             c->externalAttributes,
+             c->localHeaderOffset,
              c->versionMadeBy};
     } else {
         const auto l = LocalFileHeader::decode(in);
         if (!l || l->signature != kLocalHeaderSignature) return std::nullopt;
-        h = {l->flag, l->method, l->dosDateTime(), l->crc32, l->compressedSize, l->uncompressedSize,
-             l->nameLength, l->extraLength, 0, platform::kAttrArchive, 0, 0};
+        h = {l->flag,
+             l->method,
+             l->dosDateTime(),
+             l->crc32,
+             l->compressedSize,
+             l->uncompressedSize,
+             l->nameLength,
+             l->extraLength,
+             0,
+             platform::kAttrArchive,
+             0,
+             0};
     }
     return h;
 }
@@ -101,7 +120,8 @@ bool TUnZIP::WalkMembers(FileStream& archive) {
         std::string tail(std::size_t{h->nameLength} + h->extraLength, '\0');
         tail.resize(archive.readAt(position, tail.data(), tail.size()));
         const std::string_view stored = std::string_view(tail).substr(0, h->nameLength);
-        const auto extra = std::span(reinterpret_cast<const std::uint8_t*>(tail.data()), tail.size()).subspan(stored.size());
+        const auto extra =
+            std::span(reinterpret_cast<const std::uint8_t*>(tail.data()), tail.size()).subspan(stored.size());
         const std::uint64_t headerOffset = position - kLocalHeaderSize;
         position += std::uint64_t{h->nameLength} + h->extraLength;
 
@@ -121,8 +141,8 @@ bool TUnZIP::WalkMembers(FileStream& archive) {
         std::uint64_t next = position + (central ? h->commentLength : member.CompressedSize);
         if (!central && (h->flag & kFlagDataDescriptor)) {
             // Streamed: the data itself tells where the member ends.
-            const std::optional<DataDescriptor> d = delimitStreamedMember(
-                archive, position, end, h->method, (h->flag & kFlagEncrypted) != 0, sizes.zip64);
+            const std::optional<DataDescriptor> d =
+                delimitStreamedMember(archive, position, end, h->method, (h->flag & kFlagEncrypted) != 0, sizes.zip64);
             if (!d) {
                 Warning(kMsgInconsistentLocalHeader, member.Name, {},
                         "the end of this streamed member cannot be found (data cut off, or no data descriptor "

@@ -211,8 +211,7 @@ void TCompBase::ProcessEntries() {
                 currentFile_ = archiveFile_;
                 CopyKeptMember(entry);
                 break;
-            case esFailed:
-                break;
+            case esFailed: break;
         }
         ++processed_;
     }

@@ -47,11 +47,12 @@ class FileStream;
 
 class TCompBase : public TZipCommon {
 public:
-    using TNonWriteableEvent = std::function<void(TZipCommon& Sender, const std::string& ArchiveFile, bool& WriteToFile)>;
-    using TReplaceEvent = std::function<void(TZipCommon& Sender, const std::string& OldFN, const std::string& FN,
-                                             std::uint32_t OldDate, std::uint32_t NewDate, std::uint64_t OldFileSize,
-                                             std::uint64_t NewFileSize, std::uint32_t OldAttr, std::uint32_t NewAttr,
-                                             bool& Replace)>;
+    using TNonWriteableEvent =
+        std::function<void(TZipCommon& Sender, const std::string& ArchiveFile, bool& WriteToFile)>;
+    using TReplaceEvent =
+        std::function<void(TZipCommon& Sender, const std::string& OldFN, const std::string& FN, std::uint32_t OldDate,
+                           std::uint32_t NewDate, std::uint64_t OldFileSize, std::uint64_t NewFileSize,
+                           std::uint32_t OldAttr, std::uint32_t NewAttr, bool& Replace)>;
     using TReadEvent = std::function<void(TZipCommon& Sender, std::uint64_t Offset, std::uint32_t Filenum)>;
     using TRecurseDirEvent = std::function<void(TZipCommon& Sender, const std::string& Directory)>;
 

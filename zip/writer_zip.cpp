@@ -19,7 +19,7 @@ namespace zip {
 namespace {
 
 constexpr std::uint64_t kMax32 = 0xFFFFFFFFu;
-constexpr std::size_t kMaxMembers = 0xFFFF;         // the end record counts in 16 bits
+constexpr std::size_t kMaxMembers = 0xFFFF;  // the end record counts in 16 bits
 constexpr std::size_t kEndSearchWindow = 32768;
 
 // Extensions of data that is compressed already: such members are stored.
@@ -35,7 +35,8 @@ std::string upperAscii(std::string s) {
 
 // The message for a file or archive beyond what records without ZIP64 fields can describe.
 std::string beyondLimit(const std::string& what, const std::string& limit) {
-    return what + " exceeds " + limit + ", the limit of ZIP records without ZIP64 fields (which this writer does not write)";
+    return what + " exceeds " + limit +
+           ", the limit of ZIP records without ZIP64 fields (which this writer does not write)";
 }
 const std::string kSizeLimit = "4294967295 bytes (4 GiB - 1)";
 
@@ -78,10 +79,11 @@ void TZip::WriteMember(TEntry& entry) {
 
     const std::uint64_t size = source->size();
     const std::uint64_t offset = temp_->position();
-    if (offset > kMax32) RaiseError(kMsgWriteError, archiveFile_, beyondLimit("The archive " + archiveFile_, kSizeLimit));
+    if (offset > kMax32)
+        RaiseError(kMsgWriteError, archiveFile_, beyondLimit("The archive " + archiveFile_, kSizeLimit));
     if (size > kMax32 || entry.StoredName.size() > 0xFFFF || entry.StoredName.empty()) {
-        const std::string text = size > kMax32 ? beyondLimit("The file " + entry.Key, kSizeLimit)
-                                               : messageText(kMsgWriteError);
+        const std::string text =
+            size > kMax32 ? beyondLimit("The file " + entry.Key, kSizeLimit) : messageText(kMsgWriteError);
         entry.State = esFailed;
         ++failed_;
         Record({kMsgWriteError, text, entry.Key}, true);
@@ -163,8 +165,8 @@ std::size_t TZip::OldDescriptorLength(const TEntry& entry, const LocalFileHeader
     if (!(local.flag & kFlagDataDescriptor)) return 0;
     const auto extra = readAt(*oldArchive_, entry.OldOffset + kLocalHeaderSize + local.nameLength, local.extraLength);
     const auto bytes = readAt(*oldArchive_, entry.OldOffset + length, 24);
-    const auto descriptor = matchDataDescriptor(bytes, {entry.Header.crc32, entry.Header.compressedSize,
-                                                        entry.Header.uncompressedSize, hasZip64Extra(extra)});
+    const auto descriptor = matchDataDescriptor(
+        bytes, {entry.Header.crc32, entry.Header.compressedSize, entry.Header.uncompressedSize, hasZip64Extra(extra)});
     if (!descriptor) RefuseUpdate("the data descriptor of member " + entry.StoredName + " does not match its record");
     return descriptor->length;
 }
@@ -179,7 +181,8 @@ void TZip::CopyKeptMember(TEntry& entry) {
     std::uint64_t length = kLocalHeaderSize + local->nameLength + local->extraLength + entry.Header.compressedSize;
     length += OldDescriptorLength(entry, *local, length);
     const std::uint64_t newOffset = temp_->position();
-    if (newOffset > kMax32) RaiseError(kMsgWriteError, archiveFile_, beyondLimit("The archive " + archiveFile_, kSizeLimit));
+    if (newOffset > kMax32)
+        RaiseError(kMsgWriteError, archiveFile_, beyondLimit("The archive " + archiveFile_, kSizeLimit));
 
     CopyOldBytes(entry.OldOffset, length);
     entry.Header.localHeaderOffset = static_cast<std::uint32_t>(newOffset);
@@ -207,10 +210,11 @@ void TZip::OpenOldArchive() {
         const auto end = EndRecord::decode(cursor);
         const auto cd = locateCentralDirectory(*oldArchive_, windowStart + *p, *end);
         // A ZIP64 end record that only repeats what the end record holds is not needed.
-        const bool saturated = end->centralDirectoryOffset == kSaturated32 || end->centralDirectorySize == kSaturated32 ||
-                               end->totalEntries == 0xFFFF;
+        const bool saturated = end->centralDirectoryOffset == kSaturated32 ||
+                               end->centralDirectorySize == kSaturated32 || end->totalEntries == 0xFFFF;
         if (saturated) RefuseUpdate("it uses ZIP64 records, which this writer does not write");
-        if (!cd) RefuseUpdate("no central directory stands where its end record says (not a ZIP archive, or a damaged one)");
+        if (!cd)
+            RefuseUpdate("no central directory stands where its end record says (not a ZIP archive, or a damaged one)");
         oldEnd_ = *end;
         oldPosition_ = cd->offset;
         oldCentralEnd_ = cd->offset + cd->size;

@@ -28,8 +28,7 @@ public:
     using QLabel::QLabel;
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setFont(font());
         const int flags = Qt::AlignCenter | Qt::TextWordWrap;
@@ -44,16 +43,13 @@ protected:
 class LinkLabel : public QLabel {
 public:
     LinkLabel(const QString& text, QWidget* parent, std::function<void()> onClick)
-        : QLabel(text, parent), onClick_(std::move(onClick))
-    {
+        : QLabel(text, parent), onClick_(std::move(onClick)) {
         setCursor(Qt::PointingHandCursor);
     }
 
 protected:
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-            onClick_();
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) onClick_();
         QLabel::mouseReleaseEvent(event);
     }
 
@@ -62,8 +58,7 @@ private:
 };
 
 template <typename Control>
-Control* named(Control* control, const char* name)
-{
+Control* named(Control* control, const char* name) {
     control->setObjectName(QString::fromLatin1(name));
     return control;
 }
@@ -72,8 +67,7 @@ Control* named(Control* control, const char* name)
 
 TfmAbout::TfmAbout(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
-{
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("fmAbout"));
     setWindowTitle(QStringLiteral("О программе"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -110,8 +104,7 @@ TfmAbout::TfmAbout(QWidget* parent)
     Image1->setPixmap(picture);
     Image1->setGeometry(8, 4, picture.isNull() ? 80 : picture.width(), picture.isNull() ? 80 : picture.height());
 
-    RxLabel2 = named(new ShadowLabel(QStringLiteral("Skarvel\nредактор тем\n© команда Skarvel"), Panel2),
-                     "RxLabel2");
+    RxLabel2 = named(new ShadowLabel(QStringLiteral("Skarvel\nредактор тем\n© команда Skarvel"), Panel2), "RxLabel2");
     QFont bold = base;
     bold.setBold(true);
     RxLabel2->setFont(bold);
@@ -130,13 +123,11 @@ TfmAbout::TfmAbout(QWidget* parent)
     cxButton1->setFocus();
 }
 
-void TfmAbout::Label1Click()
-{
+void TfmAbout::Label1Click() {
     QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kAddress)));
 }
 
-void TfmAbout::showEvent(QShowEvent* event)
-{
+void TfmAbout::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Centred on the screen, not over the window that opened it.
     if (const QScreen* screen = this->screen()) {

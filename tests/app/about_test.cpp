@@ -25,8 +25,7 @@ protected:
     static void SetUpTestSuite() { apptest::ensureApplication(); }
 
     // Runs the modal loop of `box`; `close` is applied to it once the loop is running.
-    static int execAndClose(TfmAbout& box, const std::function<void(TfmAbout&)>& close)
-    {
+    static int execAndClose(TfmAbout& box, const std::function<void(TfmAbout&)>& close) {
         QTimer::singleShot(0, &box, [&box, close] {
             EXPECT_EQ(QApplication::activeModalWidget(), &box);
             close(box);
@@ -34,34 +33,28 @@ protected:
         return box.exec();
     }
 
-    static int aboutBoxesAlive()
-    {
+    static int aboutBoxesAlive() {
         int count = 0;
-        for (QWidget* widget : QApplication::allWidgets())
-            count += qobject_cast<TfmAbout*>(widget) != nullptr;
+        for (QWidget* widget : QApplication::allWidgets()) count += qobject_cast<TfmAbout*>(widget) != nullptr;
         return count;
     }
 };
 
-void click(QWidget* widget, Qt::MouseButton button)
-{
+void click(QWidget* widget, Qt::MouseButton button) {
     const QPointF at(5, 5);
     QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), button, button, Qt::NoModifier);
     QApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), button, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), button, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &release);
 }
 
-void pressEscape(TfmAbout& box)
-{
+void pressEscape(TfmAbout& box) {
     QWidget* target = box.focusWidget() ? box.focusWidget() : &box;
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(target, &press);
 }
 
-TEST_F(AboutTest, LayoutAndCaptions)
-{
+TEST_F(AboutTest, LayoutAndCaptions) {
     TfmAbout box;
     box.show();
     EXPECT_EQ(box.windowTitle(), QStringLiteral("О программе"));
@@ -98,8 +91,7 @@ TEST_F(AboutTest, LayoutAndCaptions)
         EXPECT_NE(box.findChild<QWidget*>(name), nullptr) << name;
 }
 
-TEST_F(AboutTest, EveryWayOfClosingEndsTheLoopWithTheCancelResult)
-{
+TEST_F(AboutTest, EveryWayOfClosingEndsTheLoopWithTheCancelResult) {
     struct Case {
         const char* how;
         std::function<void(TfmAbout&)> close;
@@ -115,26 +107,24 @@ TEST_F(AboutTest, EveryWayOfClosingEndsTheLoopWithTheCancelResult)
     }
 }
 
-TEST_F(AboutTest, EachShowingIsAFreshBoxThatIsGoneAfterwards)
-{
+TEST_F(AboutTest, EachShowingIsAFreshBoxThatIsGoneAfterwards) {
     std::vector<QPointer<TfmAbout>> shown;
     for (int i = 0; i < 2; ++i) {
         ASSERT_EQ(aboutBoxesAlive(), 0);
         TfmAbout about;
         shown.push_back(&about);
-        EXPECT_EQ(execAndClose(about, [](TfmAbout& box) {
-                      EXPECT_EQ(box.focusWidget(), box.cxButton1);  // focus starts on OK
-                      pressEscape(box);
-                  }),
+        EXPECT_EQ(execAndClose(about,
+                               [](TfmAbout& box) {
+                                   EXPECT_EQ(box.focusWidget(), box.cxButton1);  // focus starts on OK
+                                   pressEscape(box);
+                               }),
                   QDialog::Rejected);
     }
     EXPECT_EQ(aboutBoxesAlive(), 0);
-    for (const QPointer<TfmAbout>& box : shown)
-        EXPECT_TRUE(box.isNull());
+    for (const QPointer<TfmAbout>& box : shown) EXPECT_TRUE(box.isNull());
 }
 
-TEST_F(AboutTest, ClickingTheAddressHandsTheMailtoLinkEachTimeAndStaysOpen)
-{
+TEST_F(AboutTest, ClickingTheAddressHandsTheMailtoLinkEachTimeAndStaysOpen) {
     // The desktop's handler for "mailto:" is replaced by a browser that records the link; it
     // is set to another address before each click.
     QTextBrowser recorder;

@@ -79,8 +79,8 @@ EditorRun runEditor(const QString& display) {
     // libxkbcommon-x11 reads keymap names with strndup past their end, which AddressSanitizer's
     // strict string checks report as an overflow inside that library.
     if (environment.contains(QStringLiteral("ASAN_OPTIONS")))
-        environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                           environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":strict_string_checks=0"));
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                                                               QStringLiteral(":strict_string_checks=0"));
     editor.setProcessEnvironment(environment);
     editor.setWorkingDirectory(folder.path());
     editor.start(QStringLiteral(SKARVEL_EDITOR), {folder.filePath("theme.nth")});
@@ -102,7 +102,8 @@ EditorRun runEditor(const QString& display) {
 
 TEST(Captions, EveryWindowShowsExactlyItsOwnTitleOnX11) {
     for (const char* tool : {"Xvfb", "xprop", "xwininfo"})
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) GTEST_SKIP() << tool << " is not installed";
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed";
     // A display that another program on the machine takes over or shuts down is tried again.
     EditorRun run;
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -111,7 +112,8 @@ TEST(Captions, EveryWindowShowsExactlyItsOwnTitleOnX11) {
         run = runEditor(display.name());
         if (!run.errors.contains("could not connect to display")) break;
     }
-    EXPECT_TRUE(run.captions.contains("Skarvel")) << run.captions.join(" | ").toStdString() << "\n" << run.errors.toStdString();
+    EXPECT_TRUE(run.captions.contains("Skarvel")) << run.captions.join(" | ").toStdString() << "\n"
+                                                  << run.errors.toStdString();
     EXPECT_TRUE(run.captions.contains(kFolderPrompt)) << run.captions.join(" | ").toStdString();
     for (const QString& caption : run.captions)
         EXPECT_FALSE(caption.contains(QStringLiteral(" — "))) << caption.toStdString();

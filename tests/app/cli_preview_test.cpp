@@ -4,8 +4,8 @@
 #include "app/preview_export.h"
 #include "app_test_support.h"
 
-using apptest::Window;
 using apptest::filled;
+using apptest::Window;
 using apptest::writePicture;
 
 namespace {
@@ -34,7 +34,7 @@ TEST(CliPreview, WritesTheSameScreenAsTheWindow) {
     for (int mode : {7, 203}) {
         SCOPED_TRACE(mode);
         const CliRun run = runCli({"--background", background, "--icon", "push_to_talk:large=" + large, "--icon",
-                                "messages:small=" + small, "--mode", QString::number(mode), "-o", output});
+                                   "messages:small=" + small, "--mode", QString::number(mode), "-o", output});
         ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
         Window window;
         loadElement(*window, 202, background);
@@ -59,7 +59,8 @@ TEST(CliPreview, Failures) {
         {{"--icon", "weather:large=x.png", "--mode", "1", "-o", output}, 2, "unknown item_id"},
         {{"--icon", "messages:huge=x.png", "--mode", "1", "-o", output}, 2, "large or small"},
         {{"--wallpaper", folder.filePath("none.png"), "--mode", "201", "-o", output}, 1, "Cannot open file"},
-        {{"--wallpaper", folder.filePath("w.tiff"), "--mode", "201", "-o", output}, 1,
+        {{"--wallpaper", folder.filePath("w.tiff"), "--mode", "201", "-o", output},
+         1,
          "Unknown picture file extension (.tiff)"},
         {{"--mode", "201", "-o", folder.filePath("missing/out.png")}, 1, "Cannot create file"},
     };

@@ -56,7 +56,8 @@ void expectEveryColumnWhole(QFileDialog& dialog, int entries) {
     for (int row = 0; row < tree->model()->rowCount(root); ++row)
         for (int column = 1; column < header->count(); ++column) {
             const QModelIndex cell = tree->model()->index(row, column, root);
-            EXPECT_LE(tree->sizeHintForIndex(cell).width(), header->sectionSize(column)) << cell.data().toString().toStdString();
+            EXPECT_LE(tree->sizeHintForIndex(cell).width(), header->sectionSize(column))
+                << cell.data().toString().toStdString();
         }
     EXPECT_LE(header->length(), tree->viewport()->width());
 }

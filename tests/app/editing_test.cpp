@@ -12,8 +12,8 @@
 #include "app_test_support.h"
 #include "resources/embedded.h"
 
-using apptest::Window;
 using apptest::filled;
+using apptest::Window;
 using apptest::writePicture;
 
 namespace {
@@ -83,40 +83,40 @@ TEST_F(EditingTest, EditsRedrawAtOnceOnlyWhenThePreviewShowsThatElement) {
         TcxButtonEdit* field = window->pathField(c.tag);
         TImage* picture = window->elementPicture(c.tag);
         switch (c.edit) {
-        case Edit::Browse:
-            window.script->pictures.push_back(red);
-            field->button(0)->click();
-            EXPECT_EQ(field->text(), red);
-            EXPECT_EQ(picture->picture()->width(), 40);
-            break;
-        case Edit::Cancel:
-            field->button(0)->click();
-            EXPECT_EQ(window.script->pictureDialogRuns, 1);
-            break;
-        case Edit::Clear:
-            field->setText(red);
-            window->eMessagesPropertiesButtonClick(field, 99);
-            window->UpdatePreview();
-            window->LabelItems->setText("sentinel");
-            field->button(1)->click();
-            EXPECT_TRUE(field->text().isEmpty());
-            EXPECT_FALSE(picture->hasPicture());
-            break;
-        case Edit::DoubleClick:
-            window.script->pictures.push_back(red);
-            emit picture->doubleClicked();
-            EXPECT_EQ(field->text(), red);
-            EXPECT_TRUE(picture->hasPicture());
-            break;
-        case Edit::Reload:
-            field->setText(red);
-            window->eMessagesPropertiesButtonClick(field, 99);
-            EXPECT_TRUE(picture->hasPicture());
-            break;
-        case Edit::Drop:
-            dropFile(picture, red);
-            EXPECT_EQ(field->text(), red);
-            break;
+            case Edit::Browse:
+                window.script->pictures.push_back(red);
+                field->button(0)->click();
+                EXPECT_EQ(field->text(), red);
+                EXPECT_EQ(picture->picture()->width(), 40);
+                break;
+            case Edit::Cancel:
+                field->button(0)->click();
+                EXPECT_EQ(window.script->pictureDialogRuns, 1);
+                break;
+            case Edit::Clear:
+                field->setText(red);
+                window->eMessagesPropertiesButtonClick(field, 99);
+                window->UpdatePreview();
+                window->LabelItems->setText("sentinel");
+                field->button(1)->click();
+                EXPECT_TRUE(field->text().isEmpty());
+                EXPECT_FALSE(picture->hasPicture());
+                break;
+            case Edit::DoubleClick:
+                window.script->pictures.push_back(red);
+                emit picture->doubleClicked();
+                EXPECT_EQ(field->text(), red);
+                EXPECT_TRUE(picture->hasPicture());
+                break;
+            case Edit::Reload:
+                field->setText(red);
+                window->eMessagesPropertiesButtonClick(field, 99);
+                EXPECT_TRUE(picture->hasPicture());
+                break;
+            case Edit::Drop:
+                dropFile(picture, red);
+                EXPECT_EQ(field->text(), red);
+                break;
         }
         EXPECT_EQ(window->LabelItems->text() != "sentinel", c.redraws);
         EXPECT_TRUE(window.script->errors.isEmpty()) << window.script->errors.join("|").toStdString();

@@ -19,8 +19,8 @@
 #include "theme/unpack_folder.h"
 #include "zip/unzip.h"
 
-using apptest::Window;
 using apptest::filled;
+using apptest::Window;
 using apptest::writePicture;
 
 namespace {
@@ -117,8 +117,7 @@ TEST_F(FileOpsTest, FullThemeComesBackWithFilesColourAndPreview) {
     EXPECT_EQ(opened->eRing->text(), unpack + QStringLiteral("мелодия.aac"));
     EXPECT_EQ(readAll(opened->eRing->text()), readAll(path("мелодия.aac")));
     EXPECT_EQ(opened->colorIndex(), 5);
-    for (int mode : kModes)
-        EXPECT_EQ(renderPreview(*opened, mode), renderPreview(*source, mode)) << "mode " << mode;
+    for (int mode : kModes) EXPECT_EQ(renderPreview(*opened, mode), renderPreview(*source, mode)) << "mode " << mode;
 }
 
 TEST_F(FileOpsTest, CancelAtEachDialogChangesNothing) {

@@ -132,13 +132,23 @@ TEST(HandsetTools, FitWritesACopyAndPointsTheFieldAtIt) {
     EXPECT_EQ(fitActionCaption(*window, 1), QString());
     EXPECT_EQ(fitActionCaption(*window, 202), QString());  // no picture
 
-    const QByteArray original = [&] { QFile f(wall); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray original = [&] {
+        QFile f(wall);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
     const QString fittedWall = fitElementPicture(*window, 201);
     EXPECT_TRUE(fittedWall.startsWith(fittedPicturesFolder()));
     EXPECT_TRUE(fittedWall.endsWith(QStringLiteral(".jpg")));
     EXPECT_EQ(window->eWall->text(), fittedWall);
     EXPECT_EQ(window->imWall->picture()->image().size(), QSize(208, 208));
-    EXPECT_EQ([&] { QFile f(wall); f.open(QIODevice::ReadOnly); return f.readAll(); }(), original);
+    EXPECT_EQ(
+        [&] {
+            QFile f(wall);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }(),
+        original);
     EXPECT_EQ(fitActionCaption(*window, 201), QString());
 
     const QString fittedIcon = fitElementPicture(*window, 101);

@@ -9,8 +9,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 
-using apptest::Window;
 using apptest::filled;
+using apptest::Window;
 using apptest::writePicture;
 
 namespace {
@@ -107,7 +107,8 @@ TEST_F(PreviewTest, GridPagesPlaceSmallIconsInSixtyFourByFiftyTwoCells) {
     QColor colours[12];
     for (int item = 1; item <= 11; ++item) {
         colours[item] = QColor::fromHsv(item * 30, 255, 200).toRgb();
-        load(window, 100 + item, writePicture(folder, QStringLiteral("s%1.png").arg(item), filled(62, 62, colours[item])));
+        load(window, 100 + item,
+             writePicture(folder, QStringLiteral("s%1.png").arg(item), filled(62, 62, colours[item])));
     }
     const int cellX[] = {4, 72, 140};  // screen coordinates of the cell columns
     const int cellY[] = {22, 75, 128};
@@ -135,7 +136,7 @@ TEST_F(PreviewTest, BitmapIconBottomLeftColourIsTransparent) {
     QPainter(&icon).fillRect(20, 20, 20, 20, Qt::black);
     load(window, 101, writePicture(folder, "icon.bmp", icon));
     const QImage screen = renderPreview(*window, 203);
-    EXPECT_EQ(screen.pixelColor(4 + 5, 22 + 5), kBlue);   // magenta, the keyed colour
+    EXPECT_EQ(screen.pixelColor(4 + 5, 22 + 5), kBlue);  // magenta, the keyed colour
     EXPECT_EQ(screen.pixelColor(4 + 1 + 25, 22 - 5 + 25), QColor(Qt::black));
 }
 

@@ -15,7 +15,8 @@ using apptest::Window;
 namespace {
 
 bool near(QColor a, QColor b) {
-    return std::abs(a.red() - b.red()) <= 8 && std::abs(a.green() - b.green()) <= 8 && std::abs(a.blue() - b.blue()) <= 8;
+    return std::abs(a.red() - b.red()) <= 8 && std::abs(a.green() - b.green()) <= 8 &&
+           std::abs(a.blue() - b.blue()) <= 8;
 }
 
 // Whether a one-logical-pixel strip starting at logical `position` (a row when `horizontal`,
@@ -38,12 +39,17 @@ bool lineDrawn(const QImage& shot, double scale, bool horizontal, int position, 
 
 // The four sides of `area` (window coordinates): top and left in `topLeft`, the others in
 // `bottomRight`. Corners are left out; they belong to two sides.
-void expectFrame(const QImage& shot, double scale, QRect area, QColor topLeft, QColor bottomRight, const QString& what) {
+void expectFrame(const QImage& shot, double scale, QRect area, QColor topLeft, QColor bottomRight,
+                 const QString& what) {
     const int inset = 3;
-    EXPECT_TRUE(lineDrawn(shot, scale, true, area.top(), area.left() + inset, area.right() - inset, topLeft)) << what.toStdString() << " top";
-    EXPECT_TRUE(lineDrawn(shot, scale, true, area.bottom(), area.left() + inset, area.right() - inset, bottomRight)) << what.toStdString() << " bottom";
-    EXPECT_TRUE(lineDrawn(shot, scale, false, area.left(), area.top() + inset, area.bottom() - inset, topLeft)) << what.toStdString() << " left";
-    EXPECT_TRUE(lineDrawn(shot, scale, false, area.right(), area.top() + inset, area.bottom() - inset, bottomRight)) << what.toStdString() << " right";
+    EXPECT_TRUE(lineDrawn(shot, scale, true, area.top(), area.left() + inset, area.right() - inset, topLeft))
+        << what.toStdString() << " top";
+    EXPECT_TRUE(lineDrawn(shot, scale, true, area.bottom(), area.left() + inset, area.right() - inset, bottomRight))
+        << what.toStdString() << " bottom";
+    EXPECT_TRUE(lineDrawn(shot, scale, false, area.left(), area.top() + inset, area.bottom() - inset, topLeft))
+        << what.toStdString() << " left";
+    EXPECT_TRUE(lineDrawn(shot, scale, false, area.right(), area.top() + inset, area.bottom() - inset, bottomRight))
+        << what.toStdString() << " right";
 }
 
 QRect inWindow(const QWidget* widget, const QWidget* window) {
@@ -53,9 +59,11 @@ QRect inWindow(const QWidget* widget, const QWidget* window) {
 // A label's text is cut when ink reaches the last device column of its box.
 void expectTextWhole(const QImage& shot, double scale, const QLabel* label, QRect area) {
     const int column = static_cast<int>(std::floor((area.right() + 1) * scale)) - 1;
-    for (int y = static_cast<int>(std::ceil(area.top() * scale)); y < static_cast<int>((area.bottom() + 1) * scale); ++y)
+    for (int y = static_cast<int>(std::ceil(area.top() * scale)); y < static_cast<int>((area.bottom() + 1) * scale);
+         ++y)
         if (shot.rect().contains(column, y) && qGray(shot.pixel(column, y)) < 128) {
-            ADD_FAILURE() << label->objectName().toStdString() << " \"" << label->text().toStdString() << "\" is cut at its right edge";
+            ADD_FAILURE() << label->objectName().toStdString() << " \"" << label->text().toStdString()
+                          << "\" is cut at its right edge";
             return;
         }
 }
@@ -78,7 +86,8 @@ void checkShot(TfmMain& window, const QRect& visible) {
     // Labels sized to their text; the phone screen's labels have fixed boxes that cut by design.
     for (QLabel* label : window.ScrollBox1->findChildren<QLabel*>()) {
         const QRect area = inWindow(label, &window);
-        if (label->isVisible() && !label->text().isEmpty() && visible.contains(area)) expectTextWhole(shot, scale, label, area);
+        if (label->isVisible() && !label->text().isEmpty() && visible.contains(area))
+            expectTextWhole(shot, scale, label, area);
     }
 }
 
@@ -96,9 +105,12 @@ TEST(ScaledDisplayChild, EveryFrameDrawnAndNoTextCut) {
     const QImage shot = window->grab().toImage();
     const QColor dark = window->palette().color(QPalette::Dark);
     const QRect toolBar = inWindow(window->ToolBar1, &*window);
-    EXPECT_TRUE(lineDrawn(shot, shot.devicePixelRatio(), true, toolBar.top(), 0, toolBar.width(), dark)) << "toolbar top";
-    EXPECT_TRUE(lineDrawn(shot, shot.devicePixelRatio(), true, toolBar.bottom() - 1, 0, toolBar.width(), dark)) << "toolbar bottom";
-    expectFrame(shot, shot.devicePixelRatio(), inWindow(window->Shape2, &*window), QColor(114, 114, 114), QColor(114, 114, 114), "Shape2");
+    EXPECT_TRUE(lineDrawn(shot, shot.devicePixelRatio(), true, toolBar.top(), 0, toolBar.width(), dark))
+        << "toolbar top";
+    EXPECT_TRUE(lineDrawn(shot, shot.devicePixelRatio(), true, toolBar.bottom() - 1, 0, toolBar.width(), dark))
+        << "toolbar bottom";
+    expectFrame(shot, shot.devicePixelRatio(), inWindow(window->Shape2, &*window), QColor(114, 114, 114),
+                QColor(114, 114, 114), "Shape2");
     const QRect outsideSections = whole.adjusted(0, 0, -window->ScrollBox1->width(), 0);
     checkShot(*window, outsideSections);
 

@@ -7,8 +7,8 @@
 #include "screen/renderer.h"
 #include "theme/screen_plan.h"
 
-using apptest::Window;
 using apptest::filled;
+using apptest::Window;
 using apptest::writePicture;
 
 namespace {
@@ -36,7 +36,8 @@ TEST(ScreenRenderer, PaintsEveryModeAsTheWindowShowsIt) {
         const bool bitmap = item % 2 == 1;
         QImage large = marked(100 + item * 5, 140 + item * 4, colour);
         if (bitmap) large.setPixelColor(0, large.height() - 1, Qt::white);  // the keyed corner
-        loadElement(*window, item, writePicture(folder, QStringLiteral("l%1.%2").arg(item).arg(bitmap ? "bmp" : "png"), large));
+        loadElement(*window, item,
+                    writePicture(folder, QStringLiteral("l%1.%2").arg(item).arg(bitmap ? "bmp" : "png"), large));
         loadElement(*window, item + 100,
                     writePicture(folder, QStringLiteral("s%1.%2").arg(item).arg(bitmap ? "bmp" : "png"),
                                  marked(62, 62, colour.darker())));

@@ -41,7 +41,8 @@ TEST(Window, LaunchState) {
     EXPECT_EQ(window->previewMode(), 201);
     EXPECT_EQ(window->colorIndex(), 0);
     EXPECT_TRUE(window->eRing->text().isEmpty());
-    for (TcxButtonEdit* field : allPathFields(*window)) EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
+    for (TcxButtonEdit* field : allPathFields(*window))
+        EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
     for (int tag : theme::kElementTags) {
         SCOPED_TRACE(tag);
         EXPECT_EQ(window->elementPicture(tag)->hasPicture(), tag == theme::kTagScreensaver);
@@ -80,8 +81,8 @@ TEST(Window, ElementControlsCarryTheirDesignNames) {
         int tag;
         const char* field;
         const char* picture;
-    } cases[] = {{201, "eWall", "imWall"},       {202, "eBg", "imBg"},           {203, "eScreen", "imScreen"},
-                 {1, "eMessages", "imMessages"}, {2, "eContact", "Image11"},     {11, "eSIM", "Image38"},
+    } cases[] = {{201, "eWall", "imWall"},           {202, "eBg", "imBg"},       {203, "eScreen", "imScreen"},
+                 {1, "eMessages", "imMessages"},     {2, "eContact", "Image11"}, {11, "eSIM", "Image38"},
                  {102, "eContact_s", "imContact_s"}, {111, "eSIM_s", "imSIM_s"}, {7, "ePTT", "Image26"}};
     for (const auto& c : cases) {
         EXPECT_EQ(window->pathField(c.tag)->objectName(), c.field);
@@ -108,8 +109,7 @@ TEST(Window, PathFieldButtons) {
 
 TEST(Window, ColourListAcceptsOnlyItsEntries) {
     Window window;
-    const QStringList names{"Синяя",     "Коричневая", "Серая",   "Зеленая",
-                            "Оранжевая", "Розовая",    "Красная", "Фиолетовая"};
+    const QStringList names{"Синяя", "Коричневая", "Серая", "Зеленая", "Оранжевая", "Розовая", "Красная", "Фиолетовая"};
     ASSERT_EQ(window->eColor->count(), names.size());
     for (int i = 0; i < names.size(); ++i) EXPECT_EQ(window->eColor->itemText(i), names[i]);
     EXPECT_FALSE(window->eColor->isEditable());
@@ -138,7 +138,8 @@ TEST(Window, ErrorDisplayAppendsAFullStopAfterCharactersBeyondIt) {
     };
     for (const auto& c : cases) window->runHandler([&] { throw platform::Error(c.message); });
     ASSERT_EQ(window.script->errors.size(), static_cast<qsizetype>(std::size(cases)));
-    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(window.script->errors[static_cast<qsizetype>(i)], QString::fromUtf8(cases[i].shown));
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(window.script->errors[static_cast<qsizetype>(i)], QString::fromUtf8(cases[i].shown));
     window->runHandler([] { throw platform::EAbort(); });
     EXPECT_EQ(window.script->errors.size(), static_cast<qsizetype>(std::size(cases)));
 }
@@ -237,11 +238,13 @@ TEST(Window, SectionGeometry) {
         const char* name;
         QRect geometry;
     } cases[] = {
-        {"eRing", {96, 32, 305, 22}},   {"eColor", {96, 60, 125, 21}},  {"eWall", {8, 32, 393, 22}},
-        {"imWallBox", {8, 64, 216, 216}}, {"imWall", {4, 4, 208, 208}}, {"eMessages", {60, 32, 345, 22}},
-        {"eMessages_s", {60, 56, 345, 22}}, {"imMessagesBox", {60, 84, 140, 132}}, {"imMessages", {4, 4, 132, 124}},
-        {"imMessages_sBox", {220, 116, 70, 70}}, {"imMessages_s", {4, 4, 62, 62}},
-        {"pnGeneralHeader", {0, 0, 408, 23}}, {"pnItem10Header", {0, 0, 408, 23}},
+        {"eRing", {96, 32, 305, 22}},        {"eColor", {96, 60, 125, 21}},
+        {"eWall", {8, 32, 393, 22}},         {"imWallBox", {8, 64, 216, 216}},
+        {"imWall", {4, 4, 208, 208}},        {"eMessages", {60, 32, 345, 22}},
+        {"eMessages_s", {60, 56, 345, 22}},  {"imMessagesBox", {60, 84, 140, 132}},
+        {"imMessages", {4, 4, 132, 124}},    {"imMessages_sBox", {220, 116, 70, 70}},
+        {"imMessages_s", {4, 4, 62, 62}},    {"pnGeneralHeader", {0, 0, 408, 23}},
+        {"pnItem10Header", {0, 0, 408, 23}},
     };
     for (const auto& c : cases) {
         auto* widget = window->findChild<QWidget*>(c.name);
@@ -277,7 +280,8 @@ TEST(Window, ToolbarCaptionsBeginFourPixelsAfterTheirGlyphBoxes) {
             for (int y = button->y(); y < button->y() + button->height(); ++y) {
                 const QColor colour = bar.pixelColor(button->x() + column, y);
                 if (std::abs(colour.red() - face.red()) + std::abs(colour.green() - face.green()) +
-                        std::abs(colour.blue() - face.blue()) > 48)
+                        std::abs(colour.blue() - face.blue()) >
+                    48)
                     return true;
             }
             return false;

@@ -13,35 +13,29 @@
 
 namespace fixtures {
 
-inline void put16(QByteArray& out, unsigned value)
-{
+inline void put16(QByteArray& out, unsigned value) {
     out.append(char(value & 0xFF));
     out.append(char((value >> 8) & 0xFF));
 }
 
-inline void put32(QByteArray& out, std::uint32_t value)
-{
+inline void put32(QByteArray& out, std::uint32_t value) {
     put16(out, value & 0xFFFF);
     put16(out, value >> 16);
 }
 
-inline void put32be(QByteArray& out, std::uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.append(char((value >> shift) & 0xFF));
+inline void put32be(QByteArray& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.append(char((value >> shift) & 0xFF));
 }
 
 // A picture of the given size in one colour, with `corner` at its bottom-left pixel.
-inline QImage filled(int width, int height, QColor colour, QColor corner)
-{
+inline QImage filled(int width, int height, QColor colour, QColor corner) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
     image.setPixelColor(0, height - 1, corner);
     return image;
 }
 
-inline QByteArray encodeWithQt(const QImage& image, const char* format)
-{
+inline QByteArray encodeWithQt(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -56,8 +50,7 @@ struct GifFrame {
     int delayCs;
 };
 
-inline QByteArray gif(int width, int height, const std::vector<GifFrame>& frames)
-{
+inline QByteArray gif(int width, int height, const std::vector<GifFrame>& frames) {
     QByteArray out("GIF89a");
     put16(out, width);
     put16(out, height);
@@ -98,8 +91,7 @@ inline QByteArray gif(int width, int height, const std::vector<GifFrame>& frames
             putCode(unsigned(frame.colourIndex));
         }
         putCode(5);
-        if (count > 0)
-            data.push_back(bits & 0xFF);
+        if (count > 0) data.push_back(bits & 0xFF);
         for (size_t at = 0; at < data.size(); at += 255) {
             const size_t n = std::min<size_t>(255, data.size() - at);
             out.append(char(n));
@@ -112,21 +104,19 @@ inline QByteArray gif(int width, int height, const std::vector<GifFrame>& frames
 }
 
 // A placeable WMF of width x height pixels (at 96 units per inch) filled by one rectangle.
-inline QByteArray wmf(int width, int height, std::uint32_t colourRef)
-{
+inline QByteArray wmf(int width, int height, std::uint32_t colourRef) {
     QByteArray records;
     auto record = [&](unsigned function, std::initializer_list<unsigned> params) {
         put32(records, 3 + std::uint32_t(params.size()));
         put16(records, function);
-        for (unsigned p : params)
-            put16(records, p);
+        for (unsigned p : params) put16(records, p);
     };
-    record(0x020B, {0, 0});                                                 // SetWindowOrg
-    record(0x020C, {unsigned(height), unsigned(width)});                    // SetWindowExt
-    record(0x02FC, {0, colourRef & 0xFFFF, colourRef >> 16, 0});           // CreateBrushIndirect
-    record(0x012D, {0});                                                    // SelectObject
-    record(0x041B, {unsigned(height), unsigned(width), 0, 0});             // Rectangle
-    record(0x0000, {});                                                     // EOF
+    record(0x020B, {0, 0});                                       // SetWindowOrg
+    record(0x020C, {unsigned(height), unsigned(width)});          // SetWindowExt
+    record(0x02FC, {0, colourRef & 0xFFFF, colourRef >> 16, 0});  // CreateBrushIndirect
+    record(0x012D, {0});                                          // SelectObject
+    record(0x041B, {unsigned(height), unsigned(width), 0, 0});    // Rectangle
+    record(0x0000, {});                                           // EOF
 
     QByteArray out;
     put32(out, 0x9AC6CDD7);
@@ -139,7 +129,8 @@ inline QByteArray wmf(int width, int height, std::uint32_t colourRef)
     put32(out, 0);
     unsigned checksum = 0;
     for (int i = 0; i < 20; i += 2)
-        checksum ^= unsigned(static_cast<unsigned char>(out[i])) | unsigned(static_cast<unsigned char>(out[i + 1])) << 8;
+        checksum ^= unsigned(static_cast<unsigned char>(out[i])) | unsigned(static_cast<unsigned char>(out[i + 1]))
+                                                                       << 8;
     put16(out, checksum);
     put16(out, 1);
     put16(out, 9);
@@ -152,8 +143,7 @@ inline QByteArray wmf(int width, int height, std::uint32_t colourRef)
 }
 
 // An EMF whose inclusive bounds are (0, 0) to (width - 1, height - 1), filled by one rectangle.
-inline QByteArray emf(int width, int height, std::uint32_t colourRef)
-{
+inline QByteArray emf(int width, int height, std::uint32_t colourRef) {
     QByteArray records;
     for (std::uint32_t v : {39u, 24u, 1u, 0u, colourRef, 0u})  // CreateBrushIndirect
         put32(records, v);
@@ -166,30 +156,26 @@ inline QByteArray emf(int width, int height, std::uint32_t colourRef)
 
     QByteArray out;
     for (std::uint32_t v : {1u, 88u, 0u, 0u, std::uint32_t(width - 1), std::uint32_t(height - 1), 0u, 0u,
-                            std::uint32_t(width * 2646 / 100), std::uint32_t(height * 2646 / 100),
-                            0x464D4520u, 0x10000u, std::uint32_t(88 + records.size()), 5u})
+                            std::uint32_t(width * 2646 / 100), std::uint32_t(height * 2646 / 100), 0x464D4520u,
+                            0x10000u, std::uint32_t(88 + records.size()), 5u})
         put32(out, v);
     put16(out, 2);
     put16(out, 0);
-    for (std::uint32_t v : {0u, 0u, 0u, 1024u, 768u, 271u, 203u})
-        put32(out, v);
+    for (std::uint32_t v : {0u, 0u, 0u, 1024u, 768u, 271u, 203u}) put32(out, v);
     return out + records;
 }
 
-inline std::uint32_t crc32(const QByteArray& bytes)
-{
+inline std::uint32_t crc32(const QByteArray& bytes) {
     std::uint32_t crc = 0xFFFFFFFFu;
     for (char c : bytes) {
         crc ^= static_cast<unsigned char>(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
     return ~crc;
 }
 
 // A PNG whose header declares width x height, with valid chunk checksums and no real data.
-inline QByteArray pngDeclaring(std::uint32_t width, std::uint32_t height)
-{
+inline QByteArray pngDeclaring(std::uint32_t width, std::uint32_t height) {
     QByteArray chunk("IHDR");
     put32be(chunk, width);
     put32be(chunk, height);
@@ -208,8 +194,7 @@ inline QByteArray pngDeclaring(std::uint32_t width, std::uint32_t height)
 }
 
 // A real JPEG whose frame header is rewritten to declare width x height.
-inline QByteArray jpegDeclaring(int width, int height)
-{
+inline QByteArray jpegDeclaring(int width, int height) {
     QByteArray bytes = encodeWithQt(filled(8, 8, Qt::gray, Qt::gray), "jpg");
     for (qsizetype i = 0; i + 8 < bytes.size(); ++i) {
         const auto marker = static_cast<unsigned char>(bytes[i + 1]);
@@ -225,8 +210,7 @@ inline QByteArray jpegDeclaring(int width, int height)
 }
 
 // A BMP whose header declares width x height over a tiny file.
-inline QByteArray bmpDeclaring(int width, int height)
-{
+inline QByteArray bmpDeclaring(int width, int height) {
     QByteArray bytes = encodeWithQt(filled(2, 2, Qt::red, Qt::red), "bmp");
     QByteArray out = bytes.left(18);
     put32(out, std::uint32_t(width));

@@ -27,14 +27,12 @@ using picture::Kind;
 
 class PictureTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         // Qt Svg and the image readers want an application object (fonts, plugins).
         testsupport::ensureApplication<QGuiApplication>("picture_tests");
     }
 
-    std::string write(const QString& name, const QByteArray& bytes)
-    {
+    std::string write(const QString& name, const QByteArray& bytes) {
         const QString path = dir_.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -43,8 +41,7 @@ protected:
     }
 
     // The message of the error that loading `path` throws, or "" when it loads.
-    static std::string loadError(const std::string& path)
-    {
+    static std::string loadError(const std::string& path) {
         try {
             picture::loadPicture(path);
         } catch (const platform::Error& error) {
@@ -56,42 +53,34 @@ protected:
     QTemporaryDir dir_;
 };
 
-bool near(QRgb a, QColor b, int tolerance = 12)
-{
+bool near(QRgb a, QColor b, int tolerance = 12) {
     return std::abs(qRed(a) - b.red()) <= tolerance && std::abs(qGreen(a) - b.green()) <= tolerance &&
            std::abs(qBlue(a) - b.blue()) <= tolerance;
 }
 
-std::string jpegError(int code)
-{
-    return "JPEG error #" + std::to_string(code);
-}
+std::string jpegError(int code) { return "JPEG error #" + std::to_string(code); }
 
-TEST(PictureExtension, TextAfterTheLastDotOfTheName)
-{
+TEST(PictureExtension, TextAfterTheLastDotOfTheName) {
     struct Case {
         const char* name;
         const char* extension;
     } cases[] = {
-        {"/a/b/logo.PNG", "PNG"},  {"/a/b.c/logo", ""},          {"/a/b/archive.tar.gz", "gz"},
-        {"/a/b/noext", ""},        {"/a/b/trailing.", ""},      {"/a/b/back\\slash.x", "x"},
-        {"/a/b/c:d.jpg", "jpg"},   {"relative.JpEg", "JpEg"},
+        {"/a/b/logo.PNG", "PNG"}, {"/a/b.c/logo", ""},         {"/a/b/archive.tar.gz", "gz"}, {"/a/b/noext", ""},
+        {"/a/b/trailing.", ""},   {"/a/b/back\\slash.x", "x"}, {"/a/b/c:d.jpg", "jpg"},       {"relative.JpEg", "JpEg"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(picture::extensionOf(c.name), c.extension) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(picture::extensionOf(c.name), c.extension) << c.name;
 }
 
-TEST(PictureExtension, DecoderTableIgnoresLetterCase)
-{
+TEST(PictureExtension, DecoderTableIgnoresLetterCase) {
     struct Case {
         const char* extension;
         bool known;
         Kind kind;
     } cases[] = {
-        {"bmp", true, Kind::Bitmap}, {"ICO", true, Kind::Icon},  {"wmf", true, Kind::Metafile},
+        {"bmp", true, Kind::Bitmap},   {"ICO", true, Kind::Icon}, {"wmf", true, Kind::Metafile},
         {"Emf", true, Kind::Metafile}, {"JPG", true, Kind::Jpeg}, {"jpeg", true, Kind::Jpeg},
-        {"pNg", true, Kind::Png},    {"GIF", true, Kind::Gif},   {"tiff", false, Kind::Png},
-        {"", false, Kind::Png},      {"jpe", false, Kind::Png},  {"svg", false, Kind::Png},
+        {"pNg", true, Kind::Png},      {"GIF", true, Kind::Gif},  {"tiff", false, Kind::Png},
+        {"", false, Kind::Png},        {"jpe", false, Kind::Png}, {"svg", false, Kind::Png},
     };
     for (const Case& c : cases) {
         Kind kind = Kind::Png;
@@ -102,8 +91,7 @@ TEST(PictureExtension, DecoderTableIgnoresLetterCase)
     }
 }
 
-TEST_F(PictureTest, EachKindLoadsAndKeepsTheFileBytes)
-{
+TEST_F(PictureTest, EachKindLoadsAndKeepsTheFileBytes) {
     const QImage red = fixtures::filled(5, 3, QColor(220, 30, 30), QColor(220, 30, 30));
     struct Case {
         QString name;
@@ -135,8 +123,7 @@ TEST_F(PictureTest, EachKindLoadsAndKeepsTheFileBytes)
     }
 }
 
-TEST_F(PictureTest, FailuresCarryTheRuleAndDecoderMessages)
-{
+TEST_F(PictureTest, FailuresCarryTheRuleAndDecoderMessages) {
     const QByteArray png = fixtures::encodeWithQt(fixtures::filled(4, 4, Qt::blue, Qt::blue), "png");
     QDir(dir_.path()).mkdir("folder.png");
     const std::string missing = dir_.filePath("missing.png").toStdString();
@@ -158,8 +145,7 @@ TEST_F(PictureTest, FailuresCarryTheRuleAndDecoderMessages)
         {"PNG named .jpg", write("png.jpg", png), jpegError(JERR_NO_SOI)},
         {"empty JPEG", write("empty.jpg", ""), jpegError(JERR_INPUT_EMPTY)},
         {"JPEG too wide", write("wide.jpg", fixtures::jpegDeclaring(16385, 8)), jpegError(JERR_IMAGE_TOO_BIG)},
-        {"JPEG too many pixels", write("many.jpg", fixtures::jpegDeclaring(8192, 4097)),
-         jpegError(JERR_IMAGE_TOO_BIG)},
+        {"JPEG too many pixels", write("many.jpg", fixtures::jpegDeclaring(8192, 4097)), jpegError(JERR_IMAGE_TOO_BIG)},
         {"PNG named .bmp", write("png.bmp", png), "Bitmap image is not valid"},
         {"empty BMP", write("empty.bmp", ""), "Bitmap image is not valid"},
         {"BMP too large", write("huge.bmp", fixtures::bmpDeclaring(20000, 20000)), "Bitmap image is not valid"},
@@ -170,8 +156,7 @@ TEST_F(PictureTest, FailuresCarryTheRuleAndDecoderMessages)
         {"EMF too large", write("huge.emf", fixtures::emf(20000, 20000, 0)), "Metafile is not valid"},
         {"WMF too large", write("huge.wmf", fixtures::wmf(30000, 30000, 0)), "Metafile is not valid"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(loadError(c.path), c.message) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(loadError(c.path), c.message) << c.what;
 
     // Readers without a fixed message of ours give their own, never an empty one.
     for (const char* name : {"garbage.png", "garbage.gif", "garbage.ico"}) {
@@ -181,8 +166,7 @@ TEST_F(PictureTest, FailuresCarryTheRuleAndDecoderMessages)
     }
 }
 
-TEST_F(PictureTest, JpegSidesAtTheLimitStillDecode)
-{
+TEST_F(PictureTest, JpegSidesAtTheLimitStillDecode) {
     const picture::Picture wide = picture::loadPicture(write("edge.jpg", fixtures::jpegDeclaring(16384, 8)));
     EXPECT_EQ(wide.width(), 16384);
     EXPECT_EQ(wide.height(), 8);
@@ -190,8 +174,7 @@ TEST_F(PictureTest, JpegSidesAtTheLimitStillDecode)
 
 // A CMYK JPEG written by libjpeg, which marks it with an Adobe segment: the samples are stored
 // inverted (255 is no ink), as Photoshop writes them.
-QByteArray cmykJpeg(const unsigned char (&pixel)[4], int width, int height)
-{
+QByteArray cmykJpeg(const unsigned char (&pixel)[4], int width, int height) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr errors;
     cinfo.err = jpeg_std_error(&errors);
@@ -207,8 +190,7 @@ QByteArray cmykJpeg(const unsigned char (&pixel)[4], int width, int height)
     jpeg_set_quality(&cinfo, 100, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(size_t(width) * 4);
-    for (int x = 0; x < width; ++x)
-        std::copy(pixel, pixel + 4, row.begin() + x * 4);
+    for (int x = 0; x < width; ++x) std::copy(pixel, pixel + 4, row.begin() + x * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW line = row.data();
         jpeg_write_scanlines(&cinfo, &line, 1);
@@ -222,8 +204,7 @@ QByteArray cmykJpeg(const unsigned char (&pixel)[4], int width, int height)
 
 // A grey progressive JPEG with `extraPasses` successive-approximation refinements of the DC
 // coefficient and of every single-coefficient AC band: (extraPasses + 1) * 64 scans.
-QByteArray progressiveJpeg(int extraPasses)
-{
+QByteArray progressiveJpeg(int extraPasses) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr errors;
     cinfo.err = jpeg_std_error(&errors);
@@ -239,15 +220,13 @@ QByteArray progressiveJpeg(int extraPasses)
     std::vector<jpeg_scan_info> scans;
     for (int pass = 0; pass <= extraPasses; ++pass) {
         const int al = extraPasses - pass, ah = pass == 0 ? 0 : al + 1;
-        for (int band = 0; band < 64; ++band)
-            scans.push_back(jpeg_scan_info{1, {0, 0, 0, 0}, band, band, ah, al});
+        for (int band = 0; band < 64; ++band) scans.push_back(jpeg_scan_info{1, {0, 0, 0, 0}, band, band, ah, al});
     }
     cinfo.scan_info = scans.data();
     cinfo.num_scans = int(scans.size());
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(16);
-    for (int i = 0; i < 16; ++i)
-        row[size_t(i)] = static_cast<unsigned char>(i * 16);
+    for (int i = 0; i < 16; ++i) row[size_t(i)] = static_cast<unsigned char>(i * 16);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW line = row.data();
         jpeg_write_scanlines(&cinfo, &line, 1);
@@ -259,8 +238,7 @@ QByteArray progressiveJpeg(int extraPasses)
     return bytes;
 }
 
-TEST_F(PictureTest, ProgressiveJpegScansAreLimited)
-{
+TEST_F(PictureTest, ProgressiveJpegScansAreLimited) {
     static_assert(4 * 64 == picture::kMaxJpegScans);
     EXPECT_EQ(picture::decodePicture(progressiveJpeg(3), Kind::Jpeg).width(), 16);  // 256 scans
     try {
@@ -271,8 +249,7 @@ TEST_F(PictureTest, ProgressiveJpegScansAreLimited)
     }
 }
 
-TEST_F(PictureTest, CmykJpegShowsItsColours)
-{
+TEST_F(PictureTest, CmykJpegShowsItsColours) {
     const unsigned char red[4] = {255, 0, 0, 255};  // inverted: no cyan, full magenta and yellow, no black
     const unsigned char white[4] = {255, 255, 255, 255};
     for (const auto& [ink, colour] : {std::pair{&red, QColor(255, 0, 0)}, std::pair{&white, QColor(255, 255, 255)}}) {
@@ -282,8 +259,7 @@ TEST_F(PictureTest, CmykJpegShowsItsColours)
     }
 }
 
-TEST_F(PictureTest, AnimationStopsAtTheFrameLimit)
-{
+TEST_F(PictureTest, AnimationStopsAtTheFrameLimit) {
     QByteArray many;
     {
         std::vector<fixtures::GifFrame> frames(picture::kMaxAnimationFrames + 1, fixtures::GifFrame{1, 5});
@@ -293,8 +269,7 @@ TEST_F(PictureTest, AnimationStopsAtTheFrameLimit)
     EXPECT_EQ(int(loaded.frames.size()), picture::kMaxAnimationFrames);
 }
 
-TEST_F(PictureTest, AnimatedGifKeepsEveryFrameWithItsDelay)
-{
+TEST_F(PictureTest, AnimatedGifKeepsEveryFrameWithItsDelay) {
     const picture::Picture loaded =
         picture::loadPicture(write("anim.gif", fixtures::gif(4, 3, {{1, 10}, {2, 25}, {3, 0}})));
     ASSERT_EQ(loaded.frames.size(), 3u);
@@ -308,8 +283,7 @@ TEST_F(PictureTest, AnimatedGifKeepsEveryFrameWithItsDelay)
     }
 }
 
-TEST_F(PictureTest, BitmapBottomLeftColourIsTransparentOtherKindsKeepTheirOwn)
-{
+TEST_F(PictureTest, BitmapBottomLeftColourIsTransparentOtherKindsKeepTheirOwn) {
     const QImage image = fixtures::filled(4, 4, QColor(10, 200, 10), QColor(255, 0, 255));
     QImage withKeyElsewhere = image;
     withKeyElsewhere.setPixelColor(3, 0, QColor(255, 0, 255));
@@ -325,8 +299,7 @@ TEST_F(PictureTest, BitmapBottomLeftColourIsTransparentOtherKindsKeepTheirOwn)
     EXPECT_EQ(qAlpha(picture::transparentImage(png).pixel(0, 3)), 255);
 }
 
-TEST_F(PictureTest, DefaultScreensaverDecodesStraightFromTheEmbeddedBytes)
-{
+TEST_F(PictureTest, DefaultScreensaverDecodesStraightFromTheEmbeddedBytes) {
     const std::string_view resource = resources::defaultScreensaver();
     ASSERT_GT(resource.size(), 2u);
     EXPECT_EQ(resource.back(), '\0');

@@ -81,7 +81,9 @@ protected:
         return package;
     }
 
-    QStringList leftInTmp() const { return QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
+    QStringList leftInTmp() const {
+        return QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
 
     // After a run that the deadline ended, the janitor removes the folder a moment later.
     QStringList leftInTmpByTheJanitor() const {
@@ -96,8 +98,10 @@ protected:
 };
 
 QByteArray descriptorNaming(const char* wallpaper) {
-    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<theme name=\"T\" version=\"1.1\">\n"
-                      "  <wallpaper   src=\"") + wallpaper + "\"/>\n</theme>\n";
+    return QByteArray(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<theme name=\"T\" version=\"1.1\">\n"
+               "  <wallpaper   src=\"") +
+           wallpaper + "\"/>\n</theme>\n";
 }
 
 }  // namespace
@@ -194,7 +198,8 @@ TEST_F(Thumbnail, HostileInputExitsOneFastLeavingNothing) {
         {"cut in half", write("half.nth", goodBytes.left(goodBytes.size() / 2)), ""},
         {"descriptor names a file outside the package", packageOf("escape.nth", descriptorNaming("../../etc/hostname")),
          "File name leaves the unpack folder"},
-        {"descriptor names the unpack folder", packageOf("dot.nth", descriptorNaming(".")), "names no file of the package"},
+        {"descriptor names the unpack folder", packageOf("dot.nth", descriptorNaming(".")),
+         "names no file of the package"},
         {"wallpaper declaring 20000 x 20000 pixels",
          packageOf("huge.nth", descriptorNaming("huge.png"), {write("huge.png", fixtures::pngDeclaring(20000, 20000))}),
          "Image is too large"},
@@ -215,9 +220,9 @@ TEST_F(Thumbnail, HostileInputExitsOneFastLeavingNothing) {
 
 TEST_F(Thumbnail, BadCommandLinesExitTwo) {
     const QString out = folder.filePath("out.png");
-    for (const QStringList& arguments : {QStringList{"thumbnail", "x.nth", out, "--size", "0"},
-                                         QStringList{"thumbnail", "x.nth", out, "--size", "big"},
-                                         QStringList{"thumbnail", "x.nth"}}) {
+    for (const QStringList& arguments :
+         {QStringList{"thumbnail", "x.nth", out, "--size", "0"},
+          QStringList{"thumbnail", "x.nth", out, "--size", "big"}, QStringList{"thumbnail", "x.nth"}}) {
         EXPECT_EQ(run(arguments).exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_FALSE(QFile::exists(out));
     }

@@ -93,7 +93,9 @@ TEST_P(DosTimeInZone, FileTimeIsSetAndReadAsLocalTime) {
 
 INSTANTIATE_TEST_SUITE_P(Zones, DosTimeInZone, testing::Values("UTC0", kCentralEurope, "EST5EDT,M3.2.0,M11.1.0"),
                          [](const testing::TestParamInfo<const char*>& info) {
-                             return std::string(info.index == 0 ? "Utc" : info.index == 1 ? "CentralEurope" : "UsEastern");
+                             return std::string(info.index == 0   ? "Utc"
+                                                : info.index == 1 ? "CentralEurope"
+                                                                  : "UsEastern");
                          });
 
 TEST(DosTime, UsesLocalNotUniversalTime) {

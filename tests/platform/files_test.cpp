@@ -48,8 +48,8 @@ private:
 
 TEST_F(FolderFixture, AttributeWordOfEachKind) {
     const std::pair<const char*, std::uint32_t> cases[] = {
-        {"b.txt", 0x20},     {"a.png", 0x21},    {"a:b\\c.png", 0x20}, {".hidden", 0x22},
-        {"sub", 0x10},       {".dotdir", 0x12},  {"link-file", 0x400}, {"link-dir", 0x400},
+        {"b.txt", 0x20}, {"a.png", 0x21},   {"a:b\\c.png", 0x20}, {".hidden", 0x22},
+        {"sub", 0x10},   {".dotdir", 0x12}, {"link-file", 0x400}, {"link-dir", 0x400},
     };
     const auto all = findFiles(path(), "*", 0x93F);
     for (auto [name, attr] : cases) {
@@ -64,15 +64,15 @@ TEST_F(FolderFixture, AttributeWordOfEachKind) {
 
 TEST_F(FolderFixture, MaskDecidesWhichKindsAreListed) {
     EXPECT_EQ(namesOf(findFiles(path(), "*", 0x93F)),
-              (std::vector<std::string>{".dotdir", ".hidden", "a.png", "a:b\\c.png", "b.txt", "link-dir",
-                                        "link-file", "sub"}));
+              (std::vector<std::string>{".dotdir", ".hidden", "a.png", "a:b\\c.png", "b.txt", "link-dir", "link-file",
+                                        "sub"}));
     // Plain files only: folders and dot names stay hidden; links are neither.
     EXPECT_EQ(namesOf(findFiles(path(), "*", 0x20)),
               (std::vector<std::string>{"a.png", "a:b\\c.png", "b.txt", "link-dir", "link-file"}));
     EXPECT_EQ(namesOf(findFiles(path(), "*", 0x30)),
               (std::vector<std::string>{"a.png", "a:b\\c.png", "b.txt", "link-dir", "link-file", "sub"}));
-    EXPECT_EQ(namesOf(findFiles(path(), "*", 0x02)), (std::vector<std::string>{".hidden", "a.png", "a:b\\c.png",
-                                                                                "b.txt", "link-dir", "link-file"}));
+    EXPECT_EQ(namesOf(findFiles(path(), "*", 0x02)),
+              (std::vector<std::string>{".hidden", "a.png", "a:b\\c.png", "b.txt", "link-dir", "link-file"}));
 }
 
 TEST_F(FolderFixture, PatternMatchesNamesAsSpelled) {
@@ -137,8 +137,7 @@ TEST_F(FolderFixture, ReadWholeFileReadsRegularFilesOnly) {
     EXPECT_EQ(readWholeFile(at(".hidden")), "");
     EXPECT_EQ(readWholeFile(at("b.txt"), 5), "hello");
     ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0600), 0);
-    for (const char* name : {"sub", "fifo", "missing"})
-        EXPECT_THROW(readWholeFile(at(name)), EFOpenError) << name;
+    for (const char* name : {"sub", "fifo", "missing"}) EXPECT_THROW(readWholeFile(at(name)), EFOpenError) << name;
     try {
         readWholeFile(at("b.txt"), 4);
         FAIL() << "a file over the limit was read";
@@ -168,21 +167,23 @@ TEST_P(WildcardMatch, Matches) {
     EXPECT_EQ(wildcardMatch(c.name, c.pattern, c.ignoreCase), c.matches) << c.name << " ~ " << c.pattern;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WildcardMatch,
-    testing::Values(MatchCase{"abc", "abc", false, true}, MatchCase{"abc", "a?c", false, true},
-                    MatchCase{"abc", "*", false, true}, MatchCase{"", "*", false, true},
-                    MatchCase{"", "", false, true}, MatchCase{"", "?", false, false},
-                    MatchCase{"abc", "ab", false, false}, MatchCase{"ab", "abc", false, false},
-                    MatchCase{"a.b.c", "*.c", false, true}, MatchCase{"abcbc", "*bc", false, true},
-                    MatchCase{"abc", "a**c", false, true}, MatchCase{"mississippi", "m*iss*ppi", false, true},
-                    MatchCase{"mississippi", "m*iss*x", false, false}, MatchCase{"a.png", "*.?ng", false, true},
-                    MatchCase{"ABC", "abc", false, false}, MatchCase{"ABC", "abc", true, true},
-                    MatchCase{"Theme.NTH", "*.nth", true, true},
-                    // Only ASCII letters fold: "Ж" and "ж" stay different.
-                    MatchCase{"\xD0\x96", "\xD0\xB6", true, false},
-                    // Many stars against a long near-miss must finish quickly.
-                    MatchCase{"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "*a*a*a*a*a*a*a*a*a*a*a*b", false, false}));
+INSTANTIATE_TEST_SUITE_P(Cases, WildcardMatch,
+                         testing::Values(MatchCase{"abc", "abc", false, true}, MatchCase{"abc", "a?c", false, true},
+                                         MatchCase{"abc", "*", false, true}, MatchCase{"", "*", false, true},
+                                         MatchCase{"", "", false, true}, MatchCase{"", "?", false, false},
+                                         MatchCase{"abc", "ab", false, false}, MatchCase{"ab", "abc", false, false},
+                                         MatchCase{"a.b.c", "*.c", false, true}, MatchCase{"abcbc", "*bc", false, true},
+                                         MatchCase{"abc", "a**c", false, true},
+                                         MatchCase{"mississippi", "m*iss*ppi", false, true},
+                                         MatchCase{"mississippi", "m*iss*x", false, false},
+                                         MatchCase{"a.png", "*.?ng", false, true},
+                                         MatchCase{"ABC", "abc", false, false}, MatchCase{"ABC", "abc", true, true},
+                                         MatchCase{"Theme.NTH", "*.nth", true, true},
+                                         // Only ASCII letters fold: "Ж" and "ж" stay different.
+                                         MatchCase{"\xD0\x96", "\xD0\xB6", true, false},
+                                         // Many stars against a long near-miss must finish quickly.
+                                         MatchCase{"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+                                                   "*a*a*a*a*a*a*a*a*a*a*a*b", false, false}));
 
 struct PathCase {
     const char* path;
@@ -192,8 +193,12 @@ struct PathCase {
 
 TEST(PathParts, SplitAtTheLastSlashOnly) {
     const PathCase cases[] = {
-        {"/a/b/c.png", "c.png", "/a/b/"}, {"a:b.png", "a:b.png", ""}, {"dir\\x.png", "dir\\x.png", ""},
-        {"/x", "x", "/"},                 {"dir/", "", "dir/"},        {"", "", ""},
+        {"/a/b/c.png", "c.png", "/a/b/"},
+        {"a:b.png", "a:b.png", ""},
+        {"dir\\x.png", "dir\\x.png", ""},
+        {"/x", "x", "/"},
+        {"dir/", "", "dir/"},
+        {"", "", ""},
     };
     for (const PathCase& c : cases) {
         EXPECT_EQ(fileNamePart(c.path), c.fileName) << c.path;

@@ -129,7 +129,8 @@ protected:
         std::string path = "/dev/shm/skarvel-XXXXXX";
         if (!::mkdtemp(path.data())) GTEST_SKIP() << "no /dev/shm";
         other_ = path;
-        struct stat a {}, b {};
+        struct stat a {
+        }, b{};
         ::stat(other_.c_str(), &a);
         ::stat(local_.path().c_str(), &b);
         if (a.st_dev == b.st_dev) GTEST_SKIP() << "/dev/shm is on the same file system";
@@ -186,7 +187,7 @@ TEST_F(MoveAcrossFileSystems, ReplaceFailingMidCopyLeavesTheOldFile) {
     writeFile(to, "old");
     ASSERT_EQ(::chmod(to.c_str(), 0640), 0);
     const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit previous {};
+    rlimit previous{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
     rlimit small = previous;
     small.rlim_cur = 1000;

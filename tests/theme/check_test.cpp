@@ -107,7 +107,9 @@ TEST(ThemeCheck, FindsWhatAHandsetRejects) {
     const std::string ring = "ADTS";
     const std::vector<Case> cases = {
         {"clean",
-         {{"w.png", png(208, 208)}, {"m.png", png(64, 52)}, {"r.aac", ring},
+         {{"w.png", png(208, 208)},
+          {"m.png", png(64, 52)},
+          {"r.aac", ring},
           {"theme_descriptor.xml", descriptor("  <wallpaper src=\"w.png\"/>\n  <ringtone src=\"r.aac\"/>\n"
                                               "  <icon src=\"m.png\" item_id=\"messages\" size=\"small\"/>\n")}},
          {}},
@@ -118,7 +120,8 @@ TEST(ThemeCheck, FindsWhatAHandsetRejects) {
          {{"sky.png", png(10, 10)}, {"theme_descriptor.xml", descriptor("  <background src=\"Sky.PNG\"/>\n")}},
          {{"background", "name-case-differs"}}},
         {"Windows-1251 bytes under a UTF-8 declaration",
-         {{"обои.png", png(10, 10)}, {"theme_descriptor.xml", descriptor("  <wallpaper src=\"" + kWin1251Oboi + ".png\"/>\n")}},
+         {{"обои.png", png(10, 10)},
+          {"theme_descriptor.xml", descriptor("  <wallpaper src=\"" + kWin1251Oboi + ".png\"/>\n")}},
          {{"package", "descriptor-not-well-formed"}, {"wallpaper", "name-not-portable"}}},
         {"Windows-1251 declared",
          {{"обои.png", png(10, 10)},
@@ -126,7 +129,8 @@ TEST(ThemeCheck, FindsWhatAHandsetRejects) {
          {{"wallpaper", "name-not-portable"}}},
         {"CP866 declared",
          {{"x.png", png(10, 10)},
-          {"theme_descriptor.xml", descriptor("  <!-- " + kCp866Oboi + " -->\n  <wallpaper src=\"x.png\"/>\n", "cp866")}},
+          {"theme_descriptor.xml",
+           descriptor("  <!-- " + kCp866Oboi + " -->\n  <wallpaper src=\"x.png\"/>\n", "cp866")}},
          {}},
         {"a bare ampersand",
          {{"a&b.png", png(10, 10)}, {"theme_descriptor.xml", descriptor("  <wallpaper src=\"a&b.png\"/>\n")}},
@@ -159,7 +163,8 @@ TEST(ThemeCheck, FindsWhatAHandsetRejects) {
         {"line order, then code",
          {{"Большой.png", png(300, 300)},
           {"theme_descriptor.xml",
-           descriptor("  <background src=\"bg.png\"/>\n  <wallpaper src=\"Большой.png\"/>\n  <ringtone src=\"r&.aac\"/>\n")}},
+           descriptor(
+               "  <background src=\"bg.png\"/>\n  <wallpaper src=\"Большой.png\"/>\n  <ringtone src=\"r&.aac\"/>\n")}},
          {{"package", "descriptor-not-well-formed"},
           {"background", "missing-file"},
           {"wallpaper", "name-not-portable"},
@@ -204,8 +209,8 @@ TEST(CliThemeCheck, PrintsFindingsAsJsonWithExitCodes) {
     const auto warned = cli("theme check " + quote(dir + "/warn.nth"));
     EXPECT_EQ(warned.status, 3);
     EXPECT_EQ(warned.output.rfind("{\"findings\":[{\"severity\":\"warning\",\"element\":\"wallpaper\",\"code\":"
-                               "\"name-case-differs\",\"message\":\"",
-                               0),
+                                  "\"name-case-differs\",\"message\":\"",
+                                  0),
               0u)
         << warned.output;
     EXPECT_NE(warned.output.find("\"code\":\"size-exceeds-slot\""), std::string::npos);
@@ -240,7 +245,10 @@ TEST(CliThemeCheck, FitWritesPicturesOfTheSlotsSize) {
              {"icon-small", "wide.png", "m.png", {64, 48}},
              {"icon-small", "tiny.png", "m2.png", {30, 20}},  // icons are never scaled up
          }) {
-        ASSERT_EQ(cli(std::string("theme fit --slot ") + c.slot + " " + quote(dir + "/" + c.in) + " " + quote(dir + "/" + c.out)).status, 0)
+        ASSERT_EQ(cli(std::string("theme fit --slot ") + c.slot + " " + quote(dir + "/" + c.in) + " " +
+                      quote(dir + "/" + c.out))
+                      .status,
+                  0)
             << c.out;
         EXPECT_EQ(imageOf(dir + "/" + c.out).size(), c.size) << c.out;
     }
@@ -261,9 +269,10 @@ TEST(CliThemeCheck, PortableSaveStoresAsciiNamesAndOpensToTheSameBytes) {
     writeFile(bg, png(208, 208));
     writeFile(wall2, bytesOf(fixtures::encodeWithQt(fixtures::filled(100, 100, Qt::red, Qt::red), "jpg")));
     // wall2 holds the name the wallpaper would get: the wallpaper's copy is numbered.
-    const std::string fields = " --wallpaper " + quote(wall) + " --icon " + quote("messages:small=" + icon) + " --icon " +
-                               quote("settings:large=" + wall2) + " --ringtone " + quote(ring) + " --background " + quote(bg) +
-                               " --screensaver " + quote(wall);  // the wallpaper's file again: one member
+    const std::string fields = " --wallpaper " + quote(wall) + " --icon " + quote("messages:small=" + icon) +
+                               " --icon " + quote("settings:large=" + wall2) + " --ringtone " + quote(ring) +
+                               " --background " + quote(bg) + " --screensaver " +
+                               quote(wall);  // the wallpaper's file again: one member
 
     ASSERT_EQ(cli("theme save --portable-names " + quote(dir + "/p.nth") + fields).status, 0);
     const auto listing = cli("ls " + quote(dir + "/p.nth")).output;

@@ -27,8 +27,9 @@ TEST(CliTheme, ComposePrintsTheDescriptorBytes) {
     const auto plain = cli("theme compose");
     EXPECT_EQ(plain.status, 0);
     EXPECT_EQ(plain.output.size(), 257u);
-    const auto full = cli("theme compose --wallpaper /p/sky.jpg --ringtone /s/ring.mid --color 3 "
-                          "--icon messages:large=/i/msg.png --background /p/bg.gif");
+    const auto full =
+        cli("theme compose --wallpaper /p/sky.jpg --ringtone /s/ring.mid --color 3 "
+            "--icon messages:large=/i/msg.png --background /p/bg.gif");
     EXPECT_EQ(full.output.size(), 369u);
     EXPECT_NE(full.output.find("  <icon src=\"msg.png\" item_id=\"messages\" size=\"large\"/>\n"), std::string::npos);
     EXPECT_NE(cli("theme compose --color -1").output.find("color=\"\""), std::string::npos);
@@ -95,8 +96,8 @@ TEST(CliTheme, PreviewOfAPackageRemovesItsTemporaryFolderWhateverHappens) {
     chmod((dir + "/run").c_str(), 0700);
     const std::string env = "env TMPDIR=" + quote(tmp) + " XDG_RUNTIME_DIR=" + quote(dir + "/run") + " ";
     const auto preview = [&](const std::string& package, const std::string& out) {
-        return testsupport::runCommand(env + quote(SKARVEL_CLI) + " preview --theme " + quote(package) + " --mode 201 -o " +
-                                       quote(out))
+        return testsupport::runCommand(env + quote(SKARVEL_CLI) + " preview --theme " + quote(package) +
+                                       " --mode 201 -o " + quote(out))
             .status;
     };
     EXPECT_EQ(preview(dir + "/t.nth", dir + "/s.png"), 0);

@@ -47,8 +47,8 @@ TEST(ComposeDescriptor, WorkedExampleOfTenLinesAnd369Bytes) {
 
     std::vector<std::string> paths;
     for (const auto& file : descriptor.files) paths.push_back(file.path);
-    EXPECT_EQ(paths, (std::vector<std::string>{"/pics/sky.jpg", "basic_ss.jpg", "/snd/ring.mid",
-                                               "/ic/msg.png", "/pics/bg.gif"}));
+    EXPECT_EQ(paths, (std::vector<std::string>{"/pics/sky.jpg", "basic_ss.jpg", "/snd/ring.mid", "/ic/msg.png",
+                                               "/pics/bg.gif"}));
 }
 
 TEST(ComposeDescriptor, IconsFollowTheIconTableNotTheMenuOrder) {
@@ -59,8 +59,7 @@ TEST(ComposeDescriptor, IconsFollowTheIconTableNotTheMenuOrder) {
     }
     const auto descriptor = composeDescriptor(fields);
     std::string icons;
-    for (size_t at = descriptor.text.find("<icon"); at != std::string::npos;
-         at = descriptor.text.find("<icon", at + 1))
+    for (size_t at = descriptor.text.find("<icon"); at != std::string::npos; at = descriptor.text.find("<icon", at + 1))
         icons += descriptor.text.substr(at, descriptor.text.find('\n', at) - at) + "\n";
     EXPECT_EQ(icons,
               "<icon src=\"3.png\" item_id=\"callregister\" size=\"large\"/>\n"

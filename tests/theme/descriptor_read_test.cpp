@@ -102,22 +102,23 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"MissingColourSelectsBlue", themeOf("<colorscheme/>"), kTagWallpaper, "", 0},
         RuleCase{"UnknownItemIdIgnored", themeOf("<icon src=\"x.png\" item_id=\"games\" size=\"large\"/>"), kMessages,
                  "", kNoColor},
-        RuleCase{"UnknownSizeIgnored", themeOf("<icon src=\"x.png\" item_id=\"messages\" size=\"medium\"/>"),
-                 kMessages, "", kNoColor},
+        RuleCase{"UnknownSizeIgnored", themeOf("<icon src=\"x.png\" item_id=\"messages\" size=\"medium\"/>"), kMessages,
+                 "", kNoColor},
         RuleCase{"NoItemIdIgnored", themeOf("<icon src=\"x.png\" size=\"large\"/>"), kMessages, "", kNoColor},
-        RuleCase{"SecondWallpaperWins", themeOf("<wallpaper src=\"a.jpg\"/><wallpaper src=\"b.jpg\"/>"),
-                 kTagWallpaper, kFolder + "b.jpg", kNoColor},
-        RuleCase{"ParentStepLeavingTheFolderFillsNothing", themeOf("<background src=\"../x.jpg\"/>"),
-                 kTagBackground, "", kNoColor},
+        RuleCase{"SecondWallpaperWins", themeOf("<wallpaper src=\"a.jpg\"/><wallpaper src=\"b.jpg\"/>"), kTagWallpaper,
+                 kFolder + "b.jpg", kNoColor},
+        RuleCase{"ParentStepLeavingTheFolderFillsNothing", themeOf("<background src=\"../x.jpg\"/>"), kTagBackground,
+                 "", kNoColor},
         RuleCase{"ParentStepWithinTheFolderAppendedUnchanged", themeOf("<background src=\"a/../x.jpg\"/>"),
                  kTagBackground, kFolder + "a/../x.jpg", kNoColor},
-        RuleCase{"DeclaredWindows1251", "<?xml version='1.0' encoding='windows-1251'?><theme><wallpaper "
-                 "src='\xD4\xEE\xF2\xEE.jpg'/></theme>", kTagWallpaper, kFolder + "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE.jpg", kNoColor},
+        RuleCase{"DeclaredWindows1251",
+                 "<?xml version='1.0' encoding='windows-1251'?><theme><wallpaper "
+                 "src='\xD4\xEE\xF2\xEE.jpg'/></theme>",
+                 kTagWallpaper, kFolder + "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE.jpg", kNoColor},
         RuleCase{"RawWindows1251UnderUtf8", themeOf("<wallpaper src='\xD4\xEE\xF2\xEE.jpg'/>"), kTagWallpaper,
                  kFolder + "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE.jpg", kNoColor},
-        RuleCase{"NestedThemeIsFound",
-                 "<themes><!-- theme --><theme><wallpaper src=\"n.jpg\"/></theme></themes>", kTagWallpaper,
-                 kFolder + "n.jpg", kNoColor},
+        RuleCase{"NestedThemeIsFound", "<themes><!-- theme --><theme><wallpaper src=\"n.jpg\"/></theme></themes>",
+                 kTagWallpaper, kFolder + "n.jpg", kNoColor},
         RuleCase{"GrandchildrenAreNotRead", themeOf("<group><wallpaper src=\"g.jpg\"/></group>"), kTagWallpaper, "",
                  kNoColor},
         RuleCase{"CommentNamedRingtone", themeOf("<!--ringtone-->"), 0, kFolder, kNoColor},
@@ -165,11 +166,13 @@ namespace {
 
 TEST(ReadDescriptor, NamesComeBackInUtf8WhetherWrittenAsUtf8OrWindows1251) {
     const std::string sky = "\xd0\xbd\xd0\xb5\xd0\xb1\xd0\xbe.jpg";  // "небо.jpg"
-    const std::string chinese = "\xe5\xa4\xa9\xe7\xa9\xba.png";       // two Chinese letters
+    const std::string chinese = "\xe5\xa4\xa9\xe7\xa9\xba.png";      // two Chinese letters
     RecordingTheme theme;
-    read(themeOf("<wallpaper src=\"" + sky + "\"/>"
+    read(themeOf("<wallpaper src=\"" + sky +
+                 "\"/>"
                  "<background src=\"\xed\xe5\xe1\xee.jpg\"/>"  // "небо.jpg" as Windows-1251 bytes
-                 "<icon src=\"" + chinese + "\" item_id=\"messages\" size=\"small\"/>"),
+                 "<icon src=\"" +
+                 chinese + "\" item_id=\"messages\" size=\"small\"/>"),
          theme);
     EXPECT_EQ(theme.fields.path(kTagWallpaper), kFolder + sky);
     EXPECT_EQ(theme.fields.path(kTagBackground), kFolder + sky);
@@ -181,8 +184,8 @@ TEST(ReadDescriptor, NamesLeavingTheUnpackFolderAreListedAndReadingGoesOn) {
     theme.fields.setRingtone("/kept.aac");
     platform::TempFolder temp;
     const auto path = temp.path() + "/theme_descriptor.xml";
-    std::ofstream(path, std::ios::binary) << themeOf(
-        "<background src=\"../x.jpg\"/><ringtone src=\"a/../../r.aac\"/><wallpaper src=\"w.jpg\"/>");
+    std::ofstream(path, std::ios::binary)
+        << themeOf("<background src=\"../x.jpg\"/><ringtone src=\"a/../../r.aac\"/><wallpaper src=\"w.jpg\"/>");
     xml::TQXMLParser parser;
     parser.LoadFromFile(path);
     std::vector<std::string> outside;

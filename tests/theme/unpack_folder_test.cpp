@@ -113,12 +113,12 @@ TEST(UnpackFolder, NamesFindTheirFilesIgnoringLetterCase) {
         std::string src, found;
     } cases[] = {
         {"Photo.PNG", "photo.png"},
-        {"A.png", "A.png"},                         // an exact match wins
-        {"B.PNG", "B.png"},                         // of several, the first in byte order
+        {"A.png", "A.png"},  // an exact match wins
+        {"B.PNG", "B.png"},  // of several, the first in byte order
         {"\xD0\xA4\xD0\x9E\xD0\xA2\xD0\x9E.JPG", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg"},  // ФОТО.JPG
         {"sub/PIC.GIF", "Sub/Pic.gif"},
         {"sub/../PHOTO.png", "photo.png"},
-        {"missing.png", "missing.png"},             // nothing matches: the name as written
+        {"missing.png", "missing.png"},  // nothing matches: the name as written
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(findInUnpackFolder(folder, c.src), folder + c.found) << c.src;

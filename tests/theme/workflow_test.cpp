@@ -62,8 +62,10 @@ protected:
         mkdir(folder_.c_str(), 0700);
     }
     void TearDown() override {
-        if (previousTmp_.empty()) unsetenv("TMPDIR");
-        else setenv("TMPDIR", previousTmp_.c_str(), 1);
+        if (previousTmp_.empty())
+            unsetenv("TMPDIR");
+        else
+            setenv("TMPDIR", previousTmp_.c_str(), 1);
     }
 
     std::string file(const std::string& name, const std::string& bytes) {
@@ -176,7 +178,8 @@ ThemeFields fullTheme(const std::function<std::string(const std::string&, const 
 }
 
 TEST_F(WorkflowTest, FullThemeRoundTripsIntoAnotherFolder) {
-    ThemeFields saved = fullTheme([this](const std::string& name, const std::string& bytes) { return file(name, bytes); });
+    ThemeFields saved =
+        fullTheme([this](const std::string& name, const std::string& bytes) { return file(name, bytes); });
     const auto package = SaveWorkflow().run(saved, folder_ + "/full.nth");
     EXPECT_EQ(run("unzip -tq " + quote(package)), 0);
 
@@ -210,7 +213,8 @@ TEST_F(WorkflowTest, PackagesOfOtherToolsOpenLikeOurs) {
     writeFile(source + "/\xd0\xbd\xd0\xb5\xd0\xb1\xd0\xbe.jpg", "sky");
     writeFile(source + "/m.png", "icon");
     ASSERT_EQ(run("cd " + quote(source) + " && zip -q -X ../infozip.nth *"), 0);
-    ASSERT_EQ(run("cd " + quote(source) + " && python3 -c \"import zipfile,os\n"
+    ASSERT_EQ(run("cd " + quote(source) +
+                  " && python3 -c \"import zipfile,os\n"
                   "with zipfile.ZipFile('../python.nth','w',zipfile.ZIP_DEFLATED) as z:\n"
                   " [z.write(n) for n in sorted(os.listdir('.'))]\""),
               0);

@@ -35,8 +35,9 @@ TEST(XmlCli, OutputsMatchExpectedFiles) {
 }
 
 TEST(XmlCli, Find) {
-    EXPECT_EQ(runCli("xml find " + data("descriptor.xml") + " ICON src SIZE none").output,
-              "{\"name\":\"icon\",\"path\":[0,4],\"values\":{\"src\":\"call.png\",\"SIZE\":\"large\",\"none\":\"\"}}\n");
+    EXPECT_EQ(
+        runCli("xml find " + data("descriptor.xml") + " ICON src SIZE none").output,
+        "{\"name\":\"icon\",\"path\":[0,4],\"values\":{\"src\":\"call.png\",\"SIZE\":\"large\",\"none\":\"\"}}\n");
     EXPECT_EQ(runCli("xml find " + data("descriptor.xml") + " nothing").output, "null\n");
     const CommandResult missing = runCli("xml find /nonexistent/skarvel.xml theme");
     EXPECT_EQ(missing.status, 1);

@@ -24,8 +24,7 @@ std::string billionLaughs(const std::string& body) {
 // Entities e1 .. eN, each referring to the next; eN is "x".
 std::string chain(int n, const std::string& body) {
     std::string dtd = "<!DOCTYPE r [";
-    for (int i = 1; i < n; ++i)
-        dtd += "<!ENTITY e" + std::to_string(i) + " '&e" + std::to_string(i + 1) + ";'>";
+    for (int i = 1; i < n; ++i) dtd += "<!ENTITY e" + std::to_string(i) + " '&e" + std::to_string(i + 1) + ";'>";
     dtd += "<!ENTITY e" + std::to_string(n) + " 'x'>";
     return dtd + "]>" + body;
 }
@@ -44,7 +43,8 @@ Scan scan(const std::string& document) {
     while (scanner.NextPart()) {
         ++result.parts;
         if (scanner.PartKind() == xml::xpText) result.text += scanner.PartText();
-        if (scanner.PartKind() == xml::xpStartTag || scanner.PartKind() == xml::xpEmptyTag) result.lastValue = scanner.AttributeValue("v");
+        if (scanner.PartKind() == xml::xpStartTag || scanner.PartKind() == xml::xpEmptyTag)
+            result.lastValue = scanner.AttributeValue("v");
     }
     return result;
 }
@@ -108,8 +108,8 @@ TEST(Limits, ParameterEntityBillionLaughsEnds) {
 
 TEST(Limits, ManyAmpersandsWithoutSemicolonScanInLinearTime) {
     // Each "&" looks for a later ";"; remembering the last search keeps this linear.
-    const std::string document = "<r>" + std::string(4 << 20, '&') + "</r>" + std::string("<!DOCTYPE r [") +
-                                 std::string(1 << 20, '%');
+    const std::string document =
+        "<r>" + std::string(4 << 20, '&') + "</r>" + std::string("<!DOCTYPE r [") + std::string(1 << 20, '%');
     const Scan result = scan(document);
     EXPECT_EQ(result.parts, 3u);
     EXPECT_EQ(result.text, "");

@@ -26,7 +26,9 @@ std::string shape(const TXMLItem& item) {
     std::string out;
     for (const auto& child : item.Items) {
         if (!out.empty()) out += ' ';
-        out += child->Kind == xml::xiComment ? "#" + child->Name : child->Kind == xml::xiInstruction ? "?" + child->Name : child->Name;
+        out += child->Kind == xml::xiComment       ? "#" + child->Name
+               : child->Kind == xml::xiInstruction ? "?" + child->Name
+                                                   : child->Name;
         if (!child->Content.empty()) out += "=" + child->Content;
         if (!child->Items.empty()) out += "(" + shape(*child) + ")";
     }
@@ -131,8 +133,14 @@ TEST(Tree, SameTextNoCase) {
         std::string a, b;
         bool same;
     } cases[] = {
-        {"wallpaper", "WallPaper", true}, {"\xB8", "\xA8", true}, {"\xE9", "\xC9", true},  {"", "", true},
-        {"a", "", false},                 {"ab", "abc", false}, {"\xBF", "\xAF", true},  {"\x83", "\x81", true},
+        {"wallpaper", "WallPaper", true},
+        {"\xB8", "\xA8", true},
+        {"\xE9", "\xC9", true},
+        {"", "", true},
+        {"a", "", false},
+        {"ab", "abc", false},
+        {"\xBF", "\xAF", true},
+        {"\x83", "\x81", true},
     };
     for (const Case& c : cases) EXPECT_EQ(xml::SameTextNoCase(c.a, c.b), c.same) << c.a << " / " << c.b;
     for (int b = 0; b < 256; ++b) {
@@ -140,12 +148,16 @@ TEST(Tree, SameTextNoCase) {
     }
     // Valid UTF-8 on both sides: Unicode simple case folding, whatever the byte lengths.
     const Case unicode[] = {
-        {"\xD0\x81", "\xD1\x91", true},                      // Ё ё
-        {"\xD0\x81", "\xD0\x83", false},                     // Ё Ѓ (equal through the Windows-1251 table)
+        {"\xD0\x81", "\xD1\x91", true},   // Ё ё
+        {"\xD0\x81", "\xD0\x83", false},  // Ё Ѓ (equal through the Windows-1251 table)
         {"\xD0\xA4\xD0\x9E\xD0\xA2\xD0\x9E.PNG", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.png", true},  // ФОТО фото
-        {"STRA\xE1\xBA\x9E" "E", "stra\xC3\x9F" "e", true},  // ẞ folds to ß
-        {"\xE2\x84\xAA", "k", true},                          // the Kelvin sign folds to k
-        {"\xC3\xA9", "\xC3\x89", true},                       // é É
+        {"STRA\xE1\xBA\x9E"
+         "E",
+         "stra\xC3\x9F"
+         "e",
+         true},                          // ẞ folds to ß
+        {"\xE2\x84\xAA", "k", true},     // the Kelvin sign folds to k
+        {"\xC3\xA9", "\xC3\x89", true},  // é É
         {"\xC3\xA9", "e", false},
     };
     for (const Case& c : unicode) EXPECT_EQ(xml::SameTextNoCase(c.a, c.b), c.same) << c.a << " / " << c.b;
@@ -172,8 +184,9 @@ TEST(Tree, TenThousandNestedStartTags) {
 }
 
 TEST(Tree, NativeDecodingKeepsCyrillicFileNames) {
-    const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<theme><wallpaper src=\"\xCC\xEE\xE9.jpg\"/>"
-                             "<background src=\"\xD0\x9C.jpg\"/></theme>\n";
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<theme><wallpaper src=\"\xCC\xEE\xE9.jpg\"/>"
+        "<background src=\"\xD0\x9C.jpg\"/></theme>\n";
     TQXMLParser parser;
     parser.LoadFromText(text);
     // Windows-1252 decoding reads E9 2E 6A as one three-byte sequence: the name is lost.

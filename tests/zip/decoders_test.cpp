@@ -124,7 +124,8 @@ TEST_F(VectorArchives, BlockSizesDoNotMatter) {
         for (const Member& m : listMembers(archive)) {
             for (std::size_t block : {std::size_t{1}, std::size_t{5}, std::size_t{509}}) {
                 SCOPED_TRACE(std::string(name) + " block " + std::to_string(block));
-                const Result r = decode(m.method, m.flags, m.size, archive.data() + m.dataOffset, m.compressedSize, block);
+                const Result r =
+                    decode(m.method, m.flags, m.size, archive.data() + m.dataOffset, m.compressedSize, block);
                 EXPECT_EQ(r.data.size(), m.size);
                 EXPECT_EQ(crcOf(r.data), m.crc);
             }

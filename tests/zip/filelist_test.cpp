@@ -59,18 +59,18 @@ TEST_P(AttributeFilterAccepts, Table) {
     EXPECT_EQ(f.accepts(GetParam().attr), GetParam().accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Filter, AttributeFilterAccepts,
-    testing::Values(FilterCase{"any_archive", 0, 0x20, true}, FilterCase{"any_readonly", 0, 0x21, true},
-                    FilterCase{"archive_only_plain", 0x20, 0x20, true},
-                    FilterCase{"archive_only_readonly", 0x20, 0x21, false},
-                    FilterCase{"readonly_mask_archive_file", 0x01, 0x21, false},
-                    FilterCase{"no_archive_bit_passes", 0x01, 0x01, true},
-                    FilterCase{"temporary_needs_flag", 0x20, 0x120, false},
-                    FilterCase{"temporary_with_flag", 0x120, 0x120, true},
-                    FilterCase{"all_dos_bits_always", 0x20, 0xBF, true},
-                    FilterCase{"symlink_bit_not_examined", 0x20, 0x400, true}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Filter, AttributeFilterAccepts,
+                         testing::Values(FilterCase{"any_archive", 0, 0x20, true},
+                                         FilterCase{"any_readonly", 0, 0x21, true},
+                                         FilterCase{"archive_only_plain", 0x20, 0x20, true},
+                                         FilterCase{"archive_only_readonly", 0x20, 0x21, false},
+                                         FilterCase{"readonly_mask_archive_file", 0x01, 0x21, false},
+                                         FilterCase{"no_archive_bit_passes", 0x01, 0x01, true},
+                                         FilterCase{"temporary_needs_flag", 0x20, 0x120, false},
+                                         FilterCase{"temporary_with_flag", 0x120, 0x120, true},
+                                         FilterCase{"all_dos_bits_always", 0x20, 0xBF, true},
+                                         FilterCase{"symlink_bit_not_examined", 0x20, 0x400, true}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 struct StoredPathCase {
     const char* label;
@@ -113,7 +113,8 @@ protected:
         writer.FileSpec = std::move(lines);
         writer.ExpandFileSpec();
         std::vector<std::string> keys;
-        for (const TEntry& e : writer.Entries().items()) keys.push_back(e.Key.substr(dir.path().size() + 1) + "=" + e.StoredName);
+        for (const TEntry& e : writer.Entries().items())
+            keys.push_back(e.Key.substr(dir.path().size() + 1) + "=" + e.StoredName);
         return keys;
     }
 

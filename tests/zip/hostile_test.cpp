@@ -18,7 +18,8 @@ using namespace readertest;
 // Every path below `root`, links included (never followed), relative to it.
 std::vector<std::string> allPaths(const fs::path& root) {
     std::vector<std::string> paths;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) paths.push_back(fs::relative(entry.path(), root).string());
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        paths.push_back(fs::relative(entry.path(), root).string());
     std::sort(paths.begin(), paths.end());
     return paths;
 }
@@ -34,11 +35,16 @@ TEST(HostileNames, StayInsideTheTargetFolder) {
     platform::TempFolder temp("ziphostile");
     const fs::path root(temp.path());
     const std::vector<Member> members = {
-        {.name = "../evil.txt", .data = "1"},   {.name = "/abs/evil2.txt", .data = "2"},
-        {.name = "a/../../b.txt", .data = "3"}, {.name = "C:\\x\\c.txt", .data = "4"},
-        {.name = "..\\..\\d.txt", .data = "5"}, {.name = "ok/./e.txt", .data = "6"},
-        {.name = "..", .data = "7"},            {.name = "x/..", .data = "8"},
-        {.name = ".", .data = "9"},             {.name = "sub//f.txt", .data = "10"},
+        {.name = "../evil.txt", .data = "1"},
+        {.name = "/abs/evil2.txt", .data = "2"},
+        {.name = "a/../../b.txt", .data = "3"},
+        {.name = "C:\\x\\c.txt", .data = "4"},
+        {.name = "..\\..\\d.txt", .data = "5"},
+        {.name = "ok/./e.txt", .data = "6"},
+        {.name = "..", .data = "7"},
+        {.name = "x/..", .data = "8"},
+        {.name = ".", .data = "9"},
+        {.name = "sub//f.txt", .data = "10"},
         {.name = "C:g.txt", .data = "11"},
     };
     ziptest::writeFile((root / "names.zip").string(), assemble(members));
@@ -48,24 +54,14 @@ TEST(HostileNames, StayInsideTheTargetFolder) {
     // A drive or a root is dropped and its folders kept; "." is dropped; a name that climbs keeps
     // only its file-name part.
     EXPECT_EQ(allPaths(root / "deep"),
-              (std::vector<std::string>{"out", "out/abs", "out/abs/evil2.txt", "out/b.txt", "out/d.txt",
-                                        "out/evil.txt", "out/g.txt", "out/ok", "out/ok/e.txt", "out/sub",
-                                        "out/sub/f.txt", "out/x", "out/x/c.txt"}));
-    EXPECT_EQ(allPaths(root), (std::vector<std::string>{"deep",
-                                                        "deep/out",
-                                                        "deep/out/abs",
-                                                        "deep/out/abs/evil2.txt",
-                                                        "deep/out/b.txt",
-                                                        "deep/out/d.txt",
-                                                        "deep/out/evil.txt",
-                                                        "deep/out/g.txt",
-                                                        "deep/out/ok",
-                                                        "deep/out/ok/e.txt",
-                                                        "deep/out/sub",
-                                                        "deep/out/sub/f.txt",
-                                                        "deep/out/x",
-                                                        "deep/out/x/c.txt",
-                                                        "names.zip"}));
+              (std::vector<std::string>{"out", "out/abs", "out/abs/evil2.txt", "out/b.txt", "out/d.txt", "out/evil.txt",
+                                        "out/g.txt", "out/ok", "out/ok/e.txt", "out/sub", "out/sub/f.txt", "out/x",
+                                        "out/x/c.txt"}));
+    EXPECT_EQ(allPaths(root),
+              (std::vector<std::string>{"deep", "deep/out", "deep/out/abs", "deep/out/abs/evil2.txt", "deep/out/b.txt",
+                                        "deep/out/d.txt", "deep/out/evil.txt", "deep/out/g.txt", "deep/out/ok",
+                                        "deep/out/ok/e.txt", "deep/out/sub", "deep/out/sub/f.txt", "deep/out/x",
+                                        "deep/out/x/c.txt", "names.zip"}));
     // The unusable names are skipped with a warning that names them.
     std::vector<std::string> skipped;
     for (const auto& problem : run.reader.Problems()) {
@@ -125,14 +121,14 @@ std::string zeroBomb(std::uint64_t size) {
         for (unsigned i = 0; i < n; ++i) reversed |= ((value >> i) & 1u) << (n - 1 - i);
         put(reversed, n);
     };
-    put(1, 1);             // final block
-    put(1, 2);             // fixed codes
-    code(0x30, 8);         // literal 0
+    put(1, 1);      // final block
+    put(1, 2);      // fixed codes
+    code(0x30, 8);  // literal 0
     for (std::uint64_t made = 1; made + 258 <= size; made += 258) {
-        code(0xC5, 8);     // length symbol 285: 258 bytes
-        code(0, 5);        // distance code 0: distance 1
+        code(0xC5, 8);  // length symbol 285: 258 bytes
+        code(0, 5);     // distance code 0: distance 1
     }
-    code(0, 7);            // end of block
+    code(0, 7);  // end of block
     put(0, 7);
     return out;
 }

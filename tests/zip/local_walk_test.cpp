@@ -28,7 +28,8 @@ TEST(StreamedMembers, TruncatedArchiveGivesTheWholeMembers) {
         platform::TempFolder temp("zipstream");
         const std::string folder = temp.path();
         ziptest::writeFile(folder + "/w.py", kStreamWriter);
-        ASSERT_EQ(ziptest::runCommand("cd " + quote(folder) + " && python3 w.py " + method + " | cat > s.zip").status, 0);
+        ASSERT_EQ(ziptest::runCommand("cd " + quote(folder) + " && python3 w.py " + method + " | cat > s.zip").status,
+                  0);
         std::string archive = ziptest::readFile(folder + "/s.zip");
         const std::size_t third = archive.find("c.bin");
         ASSERT_NE(third, std::string::npos);
@@ -38,8 +39,7 @@ TEST(StreamedMembers, TruncatedArchiveGivesTheWholeMembers) {
         const Extraction run(folder + "/cut.zip", folder + "/out");
         std::string first;
         for (int i = 0; i < 400; ++i) first += "first member\n";
-        EXPECT_EQ(summary(readTree(folder + "/out")),
-                  summary({{"a.txt", first}, {"b.txt", "second\n"}}));
+        EXPECT_EQ(summary(readTree(folder + "/out")), summary({{"a.txt", first}, {"b.txt", "second\n"}}));
         ASSERT_EQ(run.reader.Problems().size(), 1u);
         EXPECT_EQ(run.reader.Problems()[0].Number, zip::kMsgInconsistentLocalHeader);
         EXPECT_EQ(run.reader.Problems()[0].File, "c.bin");
@@ -56,9 +56,8 @@ TEST(StreamedMembers, TruncatedArchiveGivesTheWholeMembers) {
 // delimited; the member before it is still extracted.
 TEST(StreamedMembers, StoredMemberWithoutDescriptorIsAProblem) {
     platform::TempFolder temp("zipstream");
-    const std::string archive = assemble({{.name = "ok.txt", .data = "fine"},
-                                          {.name = "lost.txt", .data = "no descriptor follows", .flag = 8}},
-                                         false);
+    const std::string archive = assemble(
+        {{.name = "ok.txt", .data = "fine"}, {.name = "lost.txt", .data = "no descriptor follows", .flag = 8}}, false);
     ziptest::writeFile(temp.path() + "/h.zip", archive);
     const Extraction run(temp.path() + "/h.zip", temp.path() + "/out");
     EXPECT_EQ(readTree(temp.path() + "/out"), (std::map<std::string, std::string>{{"ok.txt", "fine"}}));
@@ -71,8 +70,8 @@ TEST(StreamedMembers, StoredMemberWithoutDescriptorIsAProblem) {
 TEST(LocalWalk, StartsAtTheFirstMember) {
     platform::TempFolder temp("zipstream");
     std::vector<Member> members;
-    for (unsigned i = 0; i < 4; ++i) members.push_back({.name = std::string(1, char('a' + i)) + ".bin",
-                                                        .data = ziptest::randomBytes(9000, i)});
+    for (unsigned i = 0; i < 4; ++i)
+        members.push_back({.name = std::string(1, char('a' + i)) + ".bin", .data = ziptest::randomBytes(9000, i)});
     std::string archive = assemble(members);
     archive[archive.size() - 22 + 16] ^= 0x01;  // offset of the central directory now points into data
     ziptest::writeFile(temp.path() + "/p.zip", archive);

@@ -72,7 +72,8 @@ inline void append(std::string& out, const auto& record) { out.append(record.beg
 
 // Local headers with data, then (unless `withCentral` is false) the central directory and the end
 // record, with `comment` as archive comment.
-inline std::string assemble(const std::vector<Member>& members, bool withCentral = true, const std::string& comment = {}) {
+inline std::string assemble(const std::vector<Member>& members, bool withCentral = true,
+                            const std::string& comment = {}) {
     std::string out;
     std::vector<zip::CentralFileHeader> central;
     for (const Member& m : members) {
@@ -86,7 +87,8 @@ inline std::string assemble(const std::vector<Member>& members, bool withCentral
         local.uncompressedSize = static_cast<std::uint32_t>(m.declaredSize >= 0 ? m.declaredSize : m.data.size());
         local.nameLength = static_cast<std::uint16_t>(m.name.size());
         local.extraLength = static_cast<std::uint16_t>(m.extra.size());
-        zip::CentralFileHeader c = zip::CentralFileHeader::fromLocal(local, m.attributes, static_cast<std::uint32_t>(out.size()));
+        zip::CentralFileHeader c =
+            zip::CentralFileHeader::fromLocal(local, m.attributes, static_cast<std::uint32_t>(out.size()));
         c.versionMadeBy = m.versionMadeBy;
         c.extraLength = local.extraLength;
         central.push_back(c);
@@ -112,7 +114,8 @@ inline std::map<std::string, std::string> readTree(const fs::path& root) {
     std::map<std::string, std::string> files;
     if (!fs::exists(root)) return files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = ziptest::readFile(entry.path().string());
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), root).string()] = ziptest::readFile(entry.path().string());
     }
     return files;
 }
@@ -138,7 +141,8 @@ struct Extraction {
     zip::TUnZIP reader;
     std::uint32_t count = 0;
 
-    explicit Extraction(const std::string& archive, const std::string& folder, std::vector<std::string> passwords = {}) {
+    explicit Extraction(const std::string& archive, const std::string& folder,
+                        std::vector<std::string> passwords = {}) {
         reader.FileSpec = {"*.*"};
         reader.ConfirmOverwrites = false;
         reader.SetZipCmntBufSize(2000);

@@ -92,8 +92,10 @@ const PeerCase kPeers[] = {
     // directory is cut off.
     {"InfoZipPipeNoCentral", "zip", "zip -qr - . | cat > ARCH && python3 ../cut.py ARCH", nullptr},
     {"InfoZipZip64PipeNoCentral", "zip", "zip -qr -fz - . | cat > ARCH && python3 ../cut.py ARCH", nullptr},
-    {"PythonStreamNoCentral", "python3", "python3 ../writer.py - stream | cat > ARCH && python3 ../cut.py ARCH", nullptr},
-    {"PythonStream64NoCentral", "python3", "python3 ../writer.py - stream64 | cat > ARCH && python3 ../cut.py ARCH", nullptr},
+    {"PythonStreamNoCentral", "python3", "python3 ../writer.py - stream | cat > ARCH && python3 ../cut.py ARCH",
+     nullptr},
+    {"PythonStream64NoCentral", "python3", "python3 ../writer.py - stream64 | cat > ARCH && python3 ../cut.py ARCH",
+     nullptr},
     {"PythonStoredStreamNoCentral", "python3", "python3 ../writer.py - stored | cat > ARCH && python3 ../cut.py ARCH",
      nullptr},
     {"InfoZipEncryptedPipeNoCentral", "zip", "zip -qr -P secret - . | cat > ARCH && python3 ../cut.py ARCH", "secret"},
@@ -253,8 +255,7 @@ TEST(LocalWalk, LostTail) {
     EXPECT_EQ(run.reader.FirstRecordOffset(), 0u);
     EXPECT_TRUE(run.problems().empty());
     EXPECT_EQ(run.count, 2u);
-    EXPECT_EQ(summary(readTree(temp.path() + "/out")),
-              summary({{"a.txt", "first"}, {"d/b.txt", members[1].data}}));
+    EXPECT_EQ(summary(readTree(temp.path() + "/out")), summary({{"a.txt", "first"}, {"d/b.txt", members[1].data}}));
     EXPECT_EQ(platform::fileAttributes(temp.path() + "/out/a.txt") & platform::kAttrReadOnly, 0u);
 }
 
@@ -365,8 +366,9 @@ TEST(Settings, OverwriteAndDates) {
     EXPECT_GE(info.st_mtime + 2, before);
 
     // daMaxFileDate: every file gets the latest date-time word of the walk.
-    ziptest::writeFile(temp.path() + "/two.zip", assemble({{.name = "old.txt", .data = "o", .dosDateTime = 0x4A8C6A0F},
-                                                           {.name = "new.txt", .data = "n", .dosDateTime = 0x5B8C6A0F}}));
+    ziptest::writeFile(temp.path() + "/two.zip",
+                       assemble({{.name = "old.txt", .data = "o", .dosDateTime = 0x4A8C6A0F},
+                                 {.name = "new.txt", .data = "n", .dosDateTime = 0x5B8C6A0F}}));
     reader.SetArchiveFile(temp.path() + "/two.zip");
     reader.DateAttribute = zip::daMaxFileDate;
     EXPECT_EQ(reader.ExtractFiles(), 2u);
@@ -402,7 +404,7 @@ TEST(Passwords, EventAttemptsAndFailure) {
     reader.ExtractFiles();
     EXPECT_FALSE(fs::exists(temp.path() + "/out/s.txt"));
     EXPECT_EQ(problemNumbers(reader), (std::vector<int>{zip::kMsgInvalidPassword, zip::kMsgInvalidPassword,
-                                                         zip::kMsgInvalidPassword, zip::kMsgPasswordFailed}));
+                                                        zip::kMsgInvalidPassword, zip::kMsgPasswordFailed}));
     EXPECT_EQ(reader.LastError().Number, zip::kMsgPasswordFailed);
 }
 

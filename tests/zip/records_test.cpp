@@ -53,21 +53,31 @@ TEST(Records, WorkedExampleLocalAndCentralHeader) {
               "1400"      // version needed 20
               "0000"      // flag
               "0800"      // method
-              "af6d" "ae36"
-              "bebafeca" "64000000" "2c010000"  // CRC-32, compressed and uncompressed size
-              "0800"                            // name length
-              "0000");                          // extra length
+              "af6d"
+              "ae36"
+              "bebafeca"
+              "64000000"
+              "2c010000"  // CRC-32, compressed and uncompressed size
+              "0800"      // name length
+              "0000");    // extra length
 
     EXPECT_EQ(hex(asString(CentralFileHeader::fromLocal(local, 0x20, 0).encode())),
               "504b0102"  // signature
               "1400"      // made by 20
               "0900"      // version needed 9
-              "0000" "0800" "af6d" "ae36" "bebafeca" "64000000" "2c010000" "0800"
-              "0000"      // extra length
-              "0000"      // comment length
-              "0000"      // disk
-              "0100"      // internal attributes
-              "20000000"  // external attributes
+              "0000"
+              "0800"
+              "af6d"
+              "ae36"
+              "bebafeca"
+              "64000000"
+              "2c010000"
+              "0800"
+              "0000"        // extra length
+              "0000"        // comment length
+              "0000"        // disk
+              "0100"        // internal attributes
+              "20000000"    // external attributes
               "00000000");  // local header offset
 }
 

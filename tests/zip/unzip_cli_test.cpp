@@ -18,7 +18,8 @@ struct CliResult {
 CliResult cli(const std::string& arguments, const std::string& folder) {
     const std::string out = folder + "/stdout.txt";
     const std::string err = folder + "/stderr.txt";
-    const auto r = ziptest::runCommand("(" + std::string(SKARVEL_CLI) + " " + arguments + " >" + quote(out) + " 2>" + quote(err) + ")");
+    const auto r = ziptest::runCommand("(" + std::string(SKARVEL_CLI) + " " + arguments + " >" + quote(out) + " 2>" +
+                                       quote(err) + ")");
     return {r.status, ziptest::readFile(out), ziptest::readFile(err)};
 }
 
@@ -32,10 +33,13 @@ TEST(LsCommand, RecognitionLineThenOneLinePerMember) {
     const auto r = cli("ls " + quote(temp.path() + "/p.nth"), temp.path());
     EXPECT_EQ(r.status, 0) << r.err;
     const std::string expected =
-        "{\"arctype\":\"atZip\",\"first_offset\":" + std::to_string(central) + ",\"chain\":25}\n"
-        "{\"name\":\"a.txt\",\"method\":0,\"flag\":0,\"crc\":" + std::to_string(zip::crc32Of("hello")) +
+        "{\"arctype\":\"atZip\",\"first_offset\":" + std::to_string(central) +
+        ",\"chain\":25}\n"
+        "{\"name\":\"a.txt\",\"method\":0,\"flag\":0,\"crc\":" +
+        std::to_string(zip::crc32Of("hello")) +
         ",\"csize\":5,\"usize\":5,\"time\":1519151631,\"attr\":33,\"offset\":0}\n"
-        "{\"name\":\"img/b.png\",\"method\":8,\"flag\":0,\"crc\":" + std::to_string(zip::crc32Of(ziptest::textBytes(3000))) +
+        "{\"name\":\"img/b.png\",\"method\":8,\"flag\":0,\"crc\":" +
+        std::to_string(zip::crc32Of(ziptest::textBytes(3000))) +
         ",\"csize\":" + std::to_string(deflateRaw(ziptest::textBytes(3000)).size()) +
         ",\"usize\":3000,\"time\":1519151631,\"attr\":32,\"offset\":" + std::to_string(second) + "}\n";
     EXPECT_EQ(r.out, expected);
@@ -52,14 +56,17 @@ TEST(UnzipCommand, CountProblemsAndExitCodes) {
     platform::TempFolder temp("zipcli");
     ziptest::writeFile(temp.path() + "/s.txt", "secret");
     ziptest::writeFile(temp.path() + "/p.txt", "plain");
-    ASSERT_EQ(ziptest::runCommand("cd " + quote(temp.path()) + " && zip -q e.zip p.txt && zip -q -P pw e.zip s.txt").status, 0);
+    ASSERT_EQ(
+        ziptest::runCommand("cd " + quote(temp.path()) + " && zip -q e.zip p.txt && zip -q -P pw e.zip s.txt").status,
+        0);
     const std::string archive = quote(temp.path() + "/e.zip");
 
     const auto locked = cli("unzip " + archive + " " + quote(temp.path() + "/o1"), temp.path());
     // The count is of files written; the problem says in plain words what is missing, and for which member.
     EXPECT_EQ(locked.status, 3);
     EXPECT_EQ(locked.out, "1\n");
-    EXPECT_EQ(locked.err, "warning 25270 Password missing: this member is encrypted and no password was given: s.txt\n");
+    EXPECT_EQ(locked.err,
+              "warning 25270 Password missing: this member is encrypted and no password was given: s.txt\n");
 
     const auto wrong = cli("unzip --password nope " + archive + " " + quote(temp.path() + "/o5"), temp.path());
     EXPECT_EQ(wrong.status, 3);
@@ -67,10 +74,12 @@ TEST(UnzipCommand, CountProblemsAndExitCodes) {
     EXPECT_EQ(wrong.err, "warning 25270 Wrong password: no password given opens this encrypted member: s.txt\n");
     EXPECT_EQ(readTree(temp.path() + "/o1"), (std::map<std::string, std::string>{{"p.txt", "plain"}}));
 
-    const auto open = cli("unzip --password nope --password pw " + archive + " " + quote(temp.path() + "/o2"), temp.path());
+    const auto open =
+        cli("unzip --password nope --password pw " + archive + " " + quote(temp.path() + "/o2"), temp.path());
     EXPECT_EQ(open.status, 0) << open.err;
     EXPECT_EQ(open.out, "2\n");
-    EXPECT_EQ(readTree(temp.path() + "/o2"), (std::map<std::string, std::string>{{"p.txt", "plain"}, {"s.txt", "secret"}}));
+    EXPECT_EQ(readTree(temp.path() + "/o2"),
+              (std::map<std::string, std::string>{{"p.txt", "plain"}, {"s.txt", "secret"}}));
 
     const auto some = cli("unzip --files 'P*' " + archive + " " + quote(temp.path() + "/o3"), temp.path());
     EXPECT_EQ(some.status, 0);

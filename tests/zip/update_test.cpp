@@ -142,7 +142,8 @@ TEST(WriteLimits, FileBeyondFourGiBIsRefusedByName) {
     ASSERT_EQ(runCommand("truncate -s 4294967296 " + quote(big)).status, 0);  // sparse: no disk space used
     const CliRun run = zipCli(temp.path() + "/out.nth", big);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.output.find("The file " + big + " exceeds 4294967295 bytes (4 GiB - 1), the limit of ZIP records "
+    EXPECT_NE(run.output.find("The file " + big +
+                              " exceeds 4294967295 bytes (4 GiB - 1), the limit of ZIP records "
                               "without ZIP64 fields"),
               std::string::npos)
         << run.output;

@@ -40,7 +40,8 @@ TEST(VectorExtraction, EveryMemberPassesItsCrcAndMatchesInfoZip) {
         // Info-ZIP cannot expand reduced members; where it extracts everything, the trees agree.
         const std::string theirs = temp.path() + "/theirs";
         if (haveUnzip &&
-            ziptest::runCommand("unzip -qq -o " + ziptest::quote(archive.string()) + " -d " + ziptest::quote(theirs)).status == 0) {
+            ziptest::runCommand("unzip -qq -o " + ziptest::quote(archive.string()) + " -d " + ziptest::quote(theirs))
+                    .status == 0) {
             const auto expected = readTree(theirs);
             const auto actual = readTree(ours);
             ASSERT_EQ(actual.size(), expected.size());

@@ -18,9 +18,9 @@
 #include "zip/writer.h"
 
 using namespace zip;
-using ziptest::quote;
 using testsupport::hex;
 using testsupport::hexLittleEndian32;
+using ziptest::quote;
 using ziptest::readFile;
 using ziptest::runCommand;
 using ziptest::writeFile;
@@ -129,21 +129,33 @@ TEST_F(WriterTest, WorkedExampleIconPng) {
     const Member& m = members[0];
     EXPECT_EQ(m.name, "icon.png");
     // Time word 0x6DAF = 13 << 11 | 45 << 5 | 30 / 2; date word 0x36AE = 27 << 9 | 5 << 5 | 14.
-    const std::string flagToDate = "0000" "0800" "af6d" "ae36";  // flag, method 8, time, date
-    const std::string crcAndSizes = hexLittleEndian32(crc32Of(data)) + hexLittleEndian32(m.local.compressedSize) +
-                                    hexLittleEndian32(3000);
+    const std::string flagToDate =
+        "0000"
+        "0800"
+        "af6d"
+        "ae36";  // flag, method 8, time, date
+    const std::string crcAndSizes =
+        hexLittleEndian32(crc32Of(data)) + hexLittleEndian32(m.local.compressedSize) + hexLittleEndian32(3000);
     EXPECT_EQ(hex(archive.substr(0, 38)),
-              "504b0304" "1400"  // signature, version needed 20
-              + flagToDate + crcAndSizes +
-              "0800" "0000"      // name and extra length
-              + hex("icon.png"));
+              "504b0304"
+              "1400"  // signature, version needed 20
+                  + flagToDate + crcAndSizes +
+                  "0800"
+                  "0000"  // name and extra length
+                  + hex("icon.png"));
     EXPECT_EQ(hex(archive.substr(38 + m.local.compressedSize, 54)),
-              "504b0102" "1400" "0900"  // signature, made by 20, version needed 9
-              + flagToDate + crcAndSizes +
-              "0800" "0000" "0000" "0000"  // name, extra and comment length, disk
-              "0100" "20000000"            // internal and external attributes
-              "00000000"                   // local header offset
-              + hex("icon.png"));
+              "504b0102"
+              "1400"
+              "0900"  // signature, made by 20, version needed 9
+                  + flagToDate + crcAndSizes +
+                  "0800"
+                  "0000"
+                  "0000"
+                  "0000"  // name, extra and comment length, disk
+                  "0100"
+                  "20000000"  // internal and external attributes
+                  "00000000"  // local header offset
+                  + hex("icon.png"));
 
     // Nothing before the first header, nothing after the end record; recognised with a full chain.
     const Recognition r = recognizeArchive(archivePath(), 2000);
@@ -175,9 +187,9 @@ TEST_F(WriterTest, PeersAcceptEveryKindOfMember) {
     // Debian's 7zip package installs "7zz" (newer releases also "7z").
     const std::string sevenZip = ziptest::haveTool("7z") ? "7z" : ziptest::haveTool("7zz") ? "7zz" : "";
     if (sevenZip.empty()) std::cout << "[  NOTE    ] 7z not installed: its check is skipped\n";
-    for (const Kind kind : {Kind{"level1", dtDeflateS, false}, Kind{"level2", dtDeflateF, false},
-                            Kind{"level7", dtDeflateN, false}, Kind{"level9", dtDeflateX, false},
-                            Kind{"store", dtDeflateN, true}}) {
+    for (const Kind kind :
+         {Kind{"level1", dtDeflateS, false}, Kind{"level2", dtDeflateF, false}, Kind{"level7", dtDeflateN, false},
+          Kind{"level9", dtDeflateX, false}, Kind{"store", dtDeflateN, true}}) {
         SCOPED_TRACE(kind.label);
         writer.SetDeflateType(kind.type);
         writer.SetCompressMethod(kind.store ? cmStore : cmDeflate);
@@ -191,19 +203,22 @@ TEST_F(WriterTest, PeersAcceptEveryKindOfMember) {
             r = runCommand(sevenZip + " t " + quote(archive));
             EXPECT_EQ(r.status, 0) << r.output;
         }
-        r = runCommand("python3 -c 'import sys,zipfile; z=zipfile.ZipFile(sys.argv[1]); sys.exit(z.testzip() is not None)' " +
-                       quote(archive));
+        r = runCommand(
+            "python3 -c 'import sys,zipfile; z=zipfile.ZipFile(sys.argv[1]); sys.exit(z.testzip() is not None)' " +
+            quote(archive));
         EXPECT_EQ(r.status, 0) << r.output;
 
         const std::string out = dir.path() + "/x-" + kind.label;
         r = runCommand("unzip -q -o " + quote(archive) + " -d " + quote(out));
         EXPECT_EQ(r.status, 0) << r.output;
         // Names and contents as Python reads them: CP866 names decode with cp866, bit 11 ones as UTF-8.
-        r = runCommand("python3 -c 'import sys,zipfile,zlib\n"
-                       "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
-                       "  n=i.filename if i.flag_bits&0x800 else i.filename.encode(\"cp437\").decode(\"cp866\")\n"
-                       "  d=zipfile.ZipFile(sys.argv[1]).read(i)\n"
-                       "  print(n, i.compress_type, zlib.crc32(d), len(d))' " + quote(archive));
+        r = runCommand(
+            "python3 -c 'import sys,zipfile,zlib\n"
+            "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
+            "  n=i.filename if i.flag_bits&0x800 else i.filename.encode(\"cp437\").decode(\"cp866\")\n"
+            "  d=zipfile.ZipFile(sys.argv[1]).read(i)\n"
+            "  print(n, i.compress_type, zlib.crc32(d), len(d))' " +
+            quote(archive));
         ASSERT_EQ(r.status, 0) << r.output;
         for (const auto& [fname, bytes] : files) {
             const bool stored = kind.store || bytes.empty() || fname == "inner.ZIP" || fname == "random.bin";
@@ -235,8 +250,8 @@ TEST_F(WriterTest, ZipinfoShowsHeaderValues) {
 
 TEST_F(WriterTest, DeflatedDataEqualsZlibRawDeflate) {
     // A streamed member (beyond the store-fallback size) and a small one decided in memory.
-    const std::string big = file("mixed.txt", ziptest::textBytes(300000, 9) + ziptest::randomBytes(70000, 9) +
-                                                  ziptest::textBytes(5000, 10));
+    const std::string big = file(
+        "mixed.txt", ziptest::textBytes(300000, 9) + ziptest::randomBytes(70000, 9) + ziptest::textBytes(5000, 10));
     const std::string small = file("small.txt", ziptest::textBytes(20000, 11));
     for (const auto& [type, level] : {std::pair{dtDeflateS, 1}, {dtDeflateF, 2}, {dtDeflateN, 7}, {dtDeflateX, 9}}) {
         SCOPED_TRACE(level);
@@ -298,7 +313,8 @@ TEST_F(WriterTest, StoreFallbackForOneBlockThatDoesNotShrink) {
     // Working memory left over from the files before gives the same costs as fresh memory.
     ParseMemory reused;
     for (const auto& c : cases) {
-        const std::span<const std::uint8_t> bytes{reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size()};
+        const std::span<const std::uint8_t> bytes{reinterpret_cast<const std::uint8_t*>(c.bytes.data()),
+                                                  c.bytes.size()};
         const BlockCost fresh = blockCost(bytes, 9), again = blockCost(bytes, 9, reused);
         EXPECT_EQ(again.symbols, fresh.symbols) << c.label;
         EXPECT_EQ(again.dynamicBytes, fresh.dynamicBytes) << c.label;
@@ -325,8 +341,8 @@ TEST_F(WriterTest, EmptyFileAndStoreList) {
 }
 
 TEST_F(WriterTest, RerunsAreByteIdentical) {
-    const std::vector<std::string> specs = {file("a.txt", ziptest::textBytes(70000)), file("b.bin", ziptest::randomBytes(30000)),
-                                            file("c.txt", "")};
+    const std::vector<std::string> specs = {file("a.txt", ziptest::textBytes(70000)),
+                                            file("b.bin", ziptest::randomBytes(30000)), file("c.txt", "")};
     ASSERT_EQ(compress(specs), 3u);
     const std::string first = readFile(archivePath());
     ASSERT_TRUE(platform::deleteFile(archivePath()));
@@ -352,7 +368,8 @@ TEST_F(WriterTest, UpdateKeepsMembersAndAddsNewOnes) {
     EXPECT_EQ(m[0].name, "a.txt");
     EXPECT_EQ(m[1].name, "b.txt");
     // The kept member's local entry is copied unchanged.
-    EXPECT_EQ(second.substr(0, 30 + 5 + m[0].local.compressedSize), first.substr(0, 30 + 5 + m[0].local.compressedSize));
+    EXPECT_EQ(second.substr(0, 30 + 5 + m[0].local.compressedSize),
+              first.substr(0, 30 + 5 + m[0].local.compressedSize));
     const auto r = runCommand("unzip -tq " + quote(archivePath()));
     EXPECT_EQ(r.status, 0) << r.output;
 
@@ -369,7 +386,8 @@ TEST_F(WriterTest, UpdateKeepsMembersAndAddsNewOnes) {
 TEST_F(WriterTest, UpdatesAnInfoZipArchive) {
     const std::string a = file("a.txt", ziptest::textBytes(4000));
     const std::string archive = dir.path() + "/peer.zip";
-    const auto made = runCommand("cd " + quote(dir.path()) + " && zip -q peer.zip a.txt && echo piped | zip -q peer.zip -");
+    const auto made =
+        runCommand("cd " + quote(dir.path()) + " && zip -q peer.zip a.txt && echo piped | zip -q peer.zip -");
     ASSERT_EQ(made.status, 0) << made.output;
     EXPECT_EQ(compress({file("b.bin", ziptest::randomBytes(5000)), a}, "peer.zip"), 1u);
     EXPECT_TRUE(writer.LastError().empty()) << writer.LastError().Text;
@@ -430,8 +448,9 @@ TEST_F(WriterTest, UnreadableMemberEndsTheRunWithoutArchive) {
 TEST_F(WriterTest, MemberThatReadsShortIsDroppedOnly) {
     std::string shortFile;
     for (const char* candidate : {"/sys/devices/system/cpu/online", "/sys/class/net/lo/address"})
-        if (platform::fileExists(candidate) && platform::findFiles(platform::folderPart(candidate),
-                                                                   platform::fileNamePart(candidate), 0x93F)[0].size == 4096)
+        if (platform::fileExists(candidate) &&
+            platform::findFiles(platform::folderPart(candidate), platform::fileNamePart(candidate), 0x93F)[0].size ==
+                4096)
             shortFile = candidate;
     if (shortFile.empty()) GTEST_SKIP() << "no kernel attribute file to read short";
     const std::string a = file("a.txt", ziptest::textBytes(3000)), b = file("b.txt", "bbbb");
@@ -552,15 +571,16 @@ TEST_F(WriterTest, EventsAndPendingMessages) {
     EXPECT_TRUE(tempLeftovers(tmp.path()).empty());
     // a.txt is half of what the list holds; skip.txt was never read.
     EXPECT_EQ(progress, (std::vector<std::pair<std::uint64_t, std::uint64_t>>{{100, 50}}));
-    EXPECT_EQ(seen, (std::vector<std::string>{"activate", "begin a.txt", "end a.txt ok", "begin skip.txt", "deactivate"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"activate", "begin a.txt", "end a.txt ok", "begin skip.txt", "deactivate"}));
     const auto m = parseArchive(readFile(archivePath()));
     ASSERT_EQ(m.size(), 1u);  // a member not written gets no central header
 }
 
 TEST_F(WriterTest, CliZipPrintsCountAndReportsFailure) {
     const std::string a = file("a.txt", ziptest::textBytes(3000));
-    auto r = runCommand(std::string(SKARVEL_CLI) + " zip --level 9 " + quote(dir.path() + "/cli") + " " + quote(a) + " " +
-                        quote(dir.path() + "/missing.txt"));
+    auto r = runCommand(std::string(SKARVEL_CLI) + " zip --level 9 " + quote(dir.path() + "/cli") + " " + quote(a) +
+                        " " + quote(dir.path() + "/missing.txt"));
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(r.output, "1\n");
     const auto m = parseArchive(readFile(dir.path() + "/cli.nth"));
@@ -580,11 +600,11 @@ TEST_F(WriterTest, CliZipPatternPassesOverFolders) {
     ziptest::writeFile(folder + "/x.txt", "x");
     ziptest::writeFile(folder + "/y.txt", "y");
     ziptest::writeFile(folder + "/sub/z.txt", "z");
-    for (const auto& [options, names] :
-         std::vector<std::pair<std::string, std::vector<std::string>>>{{"", {"x.txt", "y.txt"}},
-                                                                       {"--recurse ", {"x.txt", "y.txt", "z.txt"}}}) {
+    for (const auto& [options, names] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"", {"x.txt", "y.txt"}}, {"--recurse ", {"x.txt", "y.txt", "z.txt"}}}) {
         const std::string archive = dir.path() + "/p" + std::to_string(names.size()) + ".nth";
-        const auto r = runCommand(std::string(SKARVEL_CLI) + " zip " + options + quote(archive) + " " + quote(folder + "/*"));
+        const auto r =
+            runCommand(std::string(SKARVEL_CLI) + " zip " + options + quote(archive) + " " + quote(folder + "/*"));
         EXPECT_EQ(r.status, 0) << r.output;
         std::vector<std::string> stored;
         for (const auto& member : parseArchive(readFile(archive))) stored.push_back(member.name);

@@ -23,7 +23,8 @@ public:
     bool build(const std::vector<std::uint8_t>& lengths) {
         std::vector<std::size_t> order(lengths.size());
         std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return lengths[a] < lengths[b]; });
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return lengths[a] < lengths[b]; });
 
         std::uint64_t kraft = 0;
         for (const std::uint8_t length : lengths) kraft += std::uint64_t{1} << (kMaxCodeBits - length);

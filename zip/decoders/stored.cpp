@@ -13,8 +13,8 @@ public:
     DecodeStatus feed(std::span<const std::uint8_t> input, bool last) override {
         if (done_) return DecodeStatus::Done;
         while (!input.empty() && !full()) {
-            const auto size = static_cast<std::size_t>(
-                std::min<std::uint64_t>({input.size(), remaining(), kOutputBlock}));
+            const auto size =
+                static_cast<std::size_t>(std::min<std::uint64_t>({input.size(), remaining(), kOutputBlock}));
             emit(input.data(), size);
             input = input.subspan(size);
         }

@@ -16,8 +16,7 @@ class WindowDecoder : public Decoder {
 protected:
     static constexpr std::size_t kWindowSize = 65536;
 
-    WindowDecoder(std::uint64_t limit, OutputSink& sink)
-        : Decoder(limit, sink), limit_(limit), window_(kWindowSize) {}
+    WindowDecoder(std::uint64_t limit, OutputSink& sink) : Decoder(limit, sink), limit_(limit), window_(kWindowSize) {}
 
     // Adds one byte; false once the limit has been reached (the byte is then dropped).
     bool put(std::uint8_t byte) {
@@ -55,8 +54,8 @@ protected:
     void flush() {
         while (flushed_ < total_) {
             const std::size_t start = flushed_ & kMask;
-            const std::size_t size = static_cast<std::size_t>(
-                std::min<std::uint64_t>(total_ - flushed_, kWindowSize - start));
+            const std::size_t size =
+                static_cast<std::size_t>(std::min<std::uint64_t>(total_ - flushed_, kWindowSize - start));
             flushed_ += size;
             emit(window_.data() + start, size);
         }
