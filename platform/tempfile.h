@@ -9,7 +9,7 @@ std::string tempFolder();
 
 // Creates a new empty file exclusively (mkstemp) in `folder` (default: the temporary folder)
 // whose name begins with `prefix`, and returns its path. Throws EFCreateError on failure.
-std::string createTempFile(const std::string& prefix = "oxr", const std::string& folder = {});
+std::string createTempFile(const std::string& prefix, const std::string& folder = {});
 
 // Creates a private folder (mode 0700) in the temporary folder and returns its path.
 // Throws EFCreateError on failure.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/files.h"
 #include "zip/layout.h"
 #include "zip/stream.h"
 
@@ -89,12 +90,9 @@ bool classifyLeadingBytes(FileStream& file, std::uint64_t size, int bufSize, Rec
 }
 
 bool hasJarExtension(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
-    std::string ext = path.substr(dot);
+    std::string ext = platform::extensionOf(path);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::toupper(c); });
-    return ext == ".JAR";
+    return ext == "JAR";
 }
 
 }  // namespace

@@ -27,11 +27,8 @@ std::string lowerAscii(std::string s) {
 
 // Position of the extension's "." in the last component, or npos when there is no extension.
 std::size_t extensionStart(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot + 1 == path.size())
-        return std::string::npos;
-    return dot;
+    const std::string extension = platform::extensionOf(path);
+    return extension.empty() ? std::string::npos : path.size() - extension.size() - 1;
 }
 
 std::uint64_t regularFileSize(const std::string& path) {

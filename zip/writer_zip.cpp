@@ -51,10 +51,9 @@ std::vector<std::uint8_t> readAt(FileStream& in, std::uint64_t offset, std::size
 TZip::~TZip() = default;
 
 bool TZip::StoresByExtension(const std::string& storedName) const {
-    const std::string name = platform::fileNamePart(storedName);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return false;
-    const std::string ext = upperAscii(name.substr(dot));
+    const std::string extension = platform::extensionOf(platform::fileNamePart(storedName));
+    if (extension.empty()) return false;
+    const std::string ext = upperAscii("." + extension);
     if (ext == ".EXE") return false;
     return std::find(kStoredExtensions.begin(), kStoredExtensions.end(), ext) != kStoredExtensions.end();
 }
